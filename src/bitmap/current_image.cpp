@@ -1,0 +1,117 @@
+#include "bitmap/current_image.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "bitmap/bitmap_file.h"
+#include "bitmap/convert.h"
+#include "platform/files.h"
+#include "shell/session.h"
+
+namespace kestrel {
+
+bool SetCurrentImage(Session& session, Block block) {
+  CurrentImage& current = session.state.current;
+  if (!block || !IsWellFormedDib(*block)) {
+    ShowErrorBox(session, "Could not create bitmap!");
+    return false;
+  }
+  current.currentHeader = block;
+  if (!current.currentPalette) {
+    current.currentPalette = MakePaletteFromDib(*block);
+    if (!current.currentPalette) {
+      ShowErrorBox(session, "CreatePalette() Failed");
+      return false;
+    }
+  }
+  current.imageDisplayable = true;
+  current.currentDib = std::move(block);
+  FitWindowToImage(session);
+  return true;
+}
+
+bool OpenBitmapAsCurrent(Session& session) {
+  FreeCurrentImage(session);
+  const std::string& name = session.state.currentFilePath;
+  const auto path = FindFileIgnoringCase(session.currentDirectory, name);
+  BitmapReadResult read = path ? ReadBitmapFile(*path) : BitmapReadResult{{}, BitmapReadError::CannotOpen};
+  switch (read.error) {
+    case BitmapReadError::None:
+      break;
+    case BitmapReadError::CannotOpen:
+      return ShowErrorBox(session, "Can't open file '%s'", name.c_str()) != 0;
+    case BitmapReadError::NotBitmap:
+      return ShowErrorBox(session, "%s is not a Legitimate DIB File!", name.c_str()) != 0;
+    case BitmapReadError::ShortPixels: {
+      // A picture whose pixels cannot all be read is not installed at all: painting a
+      // truncated file from disk would show whatever follows it.
+      const auto header = ReadFilePrefix(*path, kFileHeaderSize + kInfoHeaderSize);
+      const bool rle = header && header->size() >= kFileHeaderSize + dib_field::kCompression + 4 &&
+                       LoadU32(header->data() + kFileHeaderSize + dib_field::kCompression) != 0;
+      if (rle) return ShowErrorBox(session, "Could not load RLE!") != 0;
+      return ShowErrorBox(session, "%s is not a Legitimate DIB File!", name.c_str()) != 0;
+    }
+  }
+  const BitmapInfoHeader header = *LoadInfoHeader(*read.dib);
+  session.state.current.pixelOffsetInFile = PixelOffset(header);
+  return SetCurrentImage(session, std::move(read.dib));
+}
+
+void FreeCurrentImage(Session& session) {
+  ImageState& s = session.state;
+  s.current = CurrentImage{};
+  s.loadedImage.reset();
+  s.shownImage.reset();
+  s.imageAdjustOriginal.reset();
+  s.topDownCopy.reset();
+  s.rotationWorkCopy.reset();
+  session.platform.PictureChanged(PictureChange::Cleared);
+}
+
+std::string ImageCaption(std::string_view filePath, const BitmapInfoHeader& header) {
+  const size_t cut = filePath.find_last_of("\\/:");
+  const std::string_view name = cut == std::string_view::npos ? filePath : filePath.substr(cut + 1);
+  const char* compression = header.biCompression == kCompressionRgb    ? " RGB"
+                            : header.biCompression == kCompressionRle8 ? " RLE8"
+                                                                       : " RLE4";
+  char caption[512];
+  std::snprintf(caption, sizeof caption, "%s (%.*s %dx%dx%d%s)", "Kestrel",
+                static_cast<int>(std::min<size_t>(name.size(), 400)), name.data(), header.biWidth,
+                header.biHeight, header.biBitCount, compression);
+  return caption;
+}
+
+void FitWindowToImage(Session& session) {
+  CurrentImage& current = session.state.current;
+  if (!current.currentHeader) return;
+  const BitmapInfoHeader header = *LoadInfoHeader(*current.currentHeader);
+  session.platform.SetWindowCaption(ImageCaption(session.state.currentFilePath, header));
+  current.displayWidth = static_cast<int16_t>(header.biWidth);
+  current.displayHeight = static_cast<int16_t>(header.biHeight);
+  session.platform.PictureChanged(PictureChange::Installed);
+}
+
+ScrollRange UpdateScrollRanges(const ScrollGeometry& g) {
+  auto pass = [&](int clientWidth, int clientHeight) {
+    return ScrollRange{std::max(0, g.pictureWidth - clientWidth),
+                       std::max(0, g.pictureHeight - clientHeight)};
+  };
+  const ScrollRange first = pass(g.clientWidth, g.clientHeight);
+  // The bars the first pass shows take room from the client area.
+  const int width = g.clientWidth - (first.verticalMax > 0 ? g.scrollBarWidth : 0);
+  const int height = g.clientHeight - (first.horizontalMax > 0 ? g.scrollBarHeight : 0);
+  return pass(width, height);
+}
+
+Block ConvertDibFormat(Session& session, uint32_t compression, uint16_t bitCount) {
+  CurrentImage& current = session.state.current;
+  if (!current.imageDisplayable || !current.currentDib) return {};
+  const BitmapInfoHeader header = *LoadInfoHeader(*current.currentDib);
+  if (header.biCompression == compression && header.biBitCount == bitCount)
+    return current.currentDib;
+  // A converted copy: the picture on show keeps its full depth, so saving at 1 bit and then
+  // at 24 bits loses nothing.
+  return ConvertDib(*current.currentDib, compression, bitCount);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,122 @@
+#include "bitmap/dib.h"
+
+namespace kestrel {
+
+std::optional<BitmapInfoHeader> LoadInfoHeader(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kInfoHeaderSize) return std::nullopt;
+  const uint8_t* p = bytes.data();
+  BitmapInfoHeader h;
+  h.biSize = LoadU32(p + dib_field::kSize);
+  h.biWidth = LoadI32(p + dib_field::kWidth);
+  h.biHeight = LoadI32(p + dib_field::kHeight);
+  h.biPlanes = LoadU16(p + dib_field::kPlanes);
+  h.biBitCount = LoadU16(p + dib_field::kBitCount);
+  h.biCompression = LoadU32(p + dib_field::kCompression);
+  h.biSizeImage = LoadU32(p + dib_field::kSizeImage);
+  h.biXPelsPerMeter = LoadI32(p + dib_field::kXPelsPerMeter);
+  h.biYPelsPerMeter = LoadI32(p + dib_field::kYPelsPerMeter);
+  h.biClrUsed = LoadU32(p + dib_field::kClrUsed);
+  h.biClrImportant = LoadU32(p + dib_field::kClrImportant);
+  return h;
+}
+
+void StoreInfoHeader(const BitmapInfoHeader& h, std::span<uint8_t> bytes) {
+  uint8_t* p = bytes.data();
+  StoreU32(p + dib_field::kSize, h.biSize);
+  StoreI32(p + dib_field::kWidth, h.biWidth);
+  StoreI32(p + dib_field::kHeight, h.biHeight);
+  StoreU16(p + dib_field::kPlanes, h.biPlanes);
+  StoreU16(p + dib_field::kBitCount, h.biBitCount);
+  StoreU32(p + dib_field::kCompression, h.biCompression);
+  StoreU32(p + dib_field::kSizeImage, h.biSizeImage);
+  StoreI32(p + dib_field::kXPelsPerMeter, h.biXPelsPerMeter);
+  StoreI32(p + dib_field::kYPelsPerMeter, h.biYPelsPerMeter);
+  StoreU32(p + dib_field::kClrUsed, h.biClrUsed);
+  StoreU32(p + dib_field::kClrImportant, h.biClrImportant);
+}
+
+uint32_t RowLength(uint32_t bitCount, uint32_t width) {
+  return static_cast<uint32_t>(RowLength64(bitCount, width));
+}
+
+uint64_t RowLength64(uint64_t bitCount, uint64_t width) { return (bitCount * width + 31) / 32 * 4; }
+
+uint32_t ColourCount(const BitmapInfoHeader& header) {
+  if (header.biSize != kCoreHeaderSize && header.biClrUsed != 0) return header.biClrUsed;
+  switch (header.biBitCount) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+  }
+}
+
+uint32_t ColourTableSize(const BitmapInfoHeader& header) {
+  const uint32_t entry = header.biSize == kCoreHeaderSize ? 3 : 4;
+  return ColourCount(header) * entry;
+}
+
+BitmapInfoHeader GetDibInfo(const BitmapInfoHeader& header) {
+  BitmapInfoHeader info = header;
+  if (info.biSize == kCoreHeaderSize) return info;
+  if (info.biSizeImage == 0) {
+    const int64_t height = info.biHeight;
+    const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
+    const uint64_t size = RowLength64(info.biBitCount, static_cast<uint32_t>(info.biWidth)) * rows;
+    info.biSizeImage = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+  }
+  if (info.biClrUsed == 0) info.biClrUsed = ColourCount(info);
+  return info;
+}
+
+std::optional<BitmapInfoHeader> GetDibInfo(const Bytes& block) {
+  auto header = LoadInfoHeader(block);
+  if (!header) return std::nullopt;
+  return GetDibInfo(*header);
+}
+
+Block NewPackedDib(int32_t width, int32_t height, uint16_t bitCount) {
+  BitmapInfoHeader h;
+  h.biWidth = width;
+  h.biHeight = height;
+  h.biBitCount = bitCount;
+  h.biSizeImage = RowLength(bitCount, static_cast<uint32_t>(width)) * static_cast<uint32_t>(height);
+  Block block = NewBlock(PixelOffset(h) + size_t{h.biSizeImage});
+  StoreInfoHeader(h, *block);
+  return block;
+}
+
+void FillGreyColourTable(Bytes& dib) {
+  uint8_t* table = dib.data() + kInfoHeaderSize;
+  for (int i = 0; i < 256; ++i) {
+    const auto grey = static_cast<uint8_t>(i);
+    table[4 * i + 0] = grey;
+    table[4 * i + 1] = grey;
+    table[4 * i + 2] = grey;
+    table[4 * i + 3] = 0;
+  }
+}
+
+bool IsWellFormedDib(const Bytes& block) {
+  auto header = LoadInfoHeader(block);
+  if (!header || header->biSize != kInfoHeaderSize) return false;
+  const auto& h = *header;
+  // Blocks in memory are always bottom-up; top-down files are turned over when read.
+  if (h.biWidth <= 0 || h.biHeight <= 0) return false;
+  if (h.biBitCount != 1 && h.biBitCount != 4 && h.biBitCount != 8 && h.biBitCount != 24)
+    return false;
+  const uint32_t colours = ColourCount(h);
+  if (h.biBitCount != 24 && colours > (1u << h.biBitCount)) return false;
+  if (colours > 256) return false;
+  const uint64_t pixelOffset = PixelOffset(h);
+  if (h.biCompression == kCompressionRgb) {
+    const uint64_t pixels = RowLength64(h.biBitCount, static_cast<uint32_t>(h.biWidth)) *
+                            static_cast<uint64_t>(h.biHeight);
+    return pixelOffset + pixels <= block.size();
+  }
+  const bool rleMatchesDepth = (h.biCompression == kCompressionRle8 && h.biBitCount == 8) ||
+                               (h.biCompression == kCompressionRle4 && h.biBitCount == 4);
+  return rleMatchesDepth && pixelOffset + h.biSizeImage <= block.size();
+}
+
+}  // namespace kestrel

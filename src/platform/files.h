@@ -1,0 +1,50 @@
+#pragma once
+// File access as the program needs it: names found without regard to case, whole-file reads
+// with a size limit, and writes that never leave a user's file half-written.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "bitmap/block.h"
+
+namespace kestrel {
+
+std::string ToUpperAscii(std::string_view text);
+
+// The entry of `directory` whose name equals `name` ignoring ASCII case (an exact match wins);
+// none when there is no such regular file.
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& directory,
+                                                          std::string_view name);
+
+// Where `name` lives: the existing file whatever its case, else the upper-case name to create.
+std::filesystem::path ResolveFileName(const std::filesystem::path& directory,
+                                      std::string_view name);
+
+enum class FileReadError { None, Missing, NotRegularFile, Unreadable, TooLarge };
+
+struct FileContents {
+  Bytes bytes;
+  FileReadError error = FileReadError::None;
+  bool ok() const { return error == FileReadError::None; }
+};
+
+// The whole of a regular file, opened for reading only. Files above `maxSize` are refused.
+FileContents ReadWholeFile(const std::filesystem::path& path, uint64_t maxSize);
+// Up to `count` bytes from the start of a file; none when it cannot be opened.
+std::optional<Bytes> ReadFilePrefix(const std::filesystem::path& path, size_t count);
+// The size of a regular file; none when there is no such file.
+std::optional<uint64_t> RegularFileSize(const std::filesystem::path& path);
+
+// Writes `bytes` as the whole new content of `path`: first into a temporary file beside it,
+// then renamed over it, so a failure leaves any old file as it was.
+bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+
+// Overwrites `bytes.size()` bytes at `offset` of an existing file, in place, without changing
+// its length or anything else in it.
+bool PatchFile(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> bytes);
+
+}  // namespace kestrel

@@ -1,0 +1,102 @@
+#pragma once
+// Everything the core asks of the world outside it: boxes, cursor, progress, choosers,
+// clipboard, settings, time and the window. The GUI, kestrel-cli and the tests each
+// implement it.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+enum class BoxIcon { None, Information, Exclamation, Question, Stop };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class BoxAnswer { Ok, Cancel, Yes, No };
+
+// Caption of a box shown through ShowErrorBox, as the desktop's own error boxes have it.
+inline constexpr std::string_view kDefaultErrorCaption = "Error";
+
+// A modeless window with a bar, advanced by direct calls while a long operation runs.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  virtual void SetRange(int minimum, int maximum) = 0;
+  virtual void SetStep(int step) = 0;
+  virtual void StepIt() = 0;
+  virtual void SetPosition(int position) = 0;
+};
+
+struct ProgressRequest {
+  std::string title;  // window title, e.g. "CCD Image Compression"
+  std::string line;   // the static line under the title
+};
+
+struct FileChooserRequest {
+  std::string title;
+  std::string directory;
+  std::vector<std::string> filters;  // e.g. "Bitmap files (*.bmp *.dib *.rle)"
+  std::string suggestedName;
+};
+
+// What changed about the picture on show, so the window redraws only what it must.
+enum class PictureChange {
+  Installed,       // a new picture: fit the window and repaint
+  PixelsChanged,   // same size, new pixels
+  ColoursChanged,  // only the colour table changed
+  Cleared,         // nothing on show
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption,
+                                   BoxIcon icon, BoxButtons buttons) = 0;
+
+  virtual void PushWaitCursor() = 0;
+  virtual void PopCursor() = 0;
+
+  virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(const ProgressRequest& request) = 0;
+
+  // The modeless "Loading Information" window and its log.
+  virtual void OpenLoadingLog() = 0;
+  virtual void AppendToLoadingLog(std::string_view line) = 0;
+  virtual void CloseLoadingLog() = 0;
+
+  virtual std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) = 0;
+  virtual std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) = 0;
+
+  // Clipboard in the packed-DIB format.
+  virtual bool ClipboardHasDib() = 0;
+  virtual std::optional<std::vector<uint8_t>> ReadClipboardDib() = 0;
+  virtual void WriteClipboardDib(const std::vector<uint8_t>& dib) = 0;
+
+  // Settings store: named text and number values under the program's key.
+  virtual std::optional<std::string> ReadSettingText(std::string_view name) = 0;
+  virtual std::optional<uint32_t> ReadSettingNumber(std::string_view name) = 0;
+  virtual void WriteSettingText(std::string_view name, std::string_view value) = 0;
+  virtual void WriteSettingNumber(std::string_view name, uint32_t value) = 0;
+
+  virtual uint32_t TickCount() = 0;
+  virtual void Pause(uint32_t milliseconds) = 0;
+
+  virtual void SetWindowCaption(std::string_view caption) = 0;
+  virtual void PictureChanged(PictureChange change) = 0;
+};
+
+// Wait cursor for the length of a scope, restored on every way out.
+class WaitCursor {
+ public:
+  explicit WaitCursor(Platform& platform) : platform_(platform) { platform_.PushWaitCursor(); }
+  ~WaitCursor() { platform_.PopCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,30 @@
+#pragma once
+// The image state together with the platform it talks through. Every flow takes one.
+
+#include <filesystem>
+
+#include "platform/platform.h"
+#include "shell/image_state.h"
+
+namespace kestrel {
+
+struct Session {
+  Session(Platform& p, std::filesystem::path directory)
+      : platform(p), currentDirectory(std::move(directory)) {}
+
+  ImageState state;
+  Platform& platform;
+  // The directory that bare file names are relative to; an open makes the file's own
+  // directory current.
+  std::filesystem::path currentDirectory;
+};
+
+// A printf-style box with the exclamation icon and the default error caption. Returns 0 so
+// that a failing flow can `return ShowErrorBox(...)`.
+int ShowErrorBox(Session& session, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// A box with a fixed text and caption and an OK button.
+void ShowMessage(Session& session, std::string_view text, std::string_view caption,
+                 BoxIcon icon = BoxIcon::Exclamation);
+
+}  // namespace kestrel
