@@ -1,0 +1,68 @@
+#include "cli/console_platform.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "platform/settings_file.h"
+
+namespace kestrel {
+namespace {
+
+// Progress windows have nothing to show on a console.
+class SilentProgressWindow : public ProgressWindow {
+ public:
+  void SetRange(int, int) override {}
+  void SetStep(int) override {}
+  void StepIt() override {}
+  void SetPosition(int) override {}
+};
+
+SettingsFile Store() { return SettingsFile(SettingsFile::DefaultPath()); }
+
+}  // namespace
+
+BoxAnswer ConsolePlatform::ShowMessageBox(std::string_view text, std::string_view caption,
+                                          BoxIcon, BoxButtons buttons) {
+  std::string line = "[" + std::string(caption) + "] ";
+  for (char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else {
+      line += c;
+    }
+  }
+  std::fprintf(stderr, "%s\n", line.c_str());
+  switch (buttons) {
+    case BoxButtons::Ok: return BoxAnswer::Ok;
+    case BoxButtons::OkCancel: return answerCancel_ ? BoxAnswer::Cancel : BoxAnswer::Ok;
+    case BoxButtons::YesNo: return answerCancel_ ? BoxAnswer::No : BoxAnswer::Yes;
+    case BoxButtons::YesNoCancel: return answerCancel_ ? BoxAnswer::Cancel : BoxAnswer::Yes;
+  }
+  return BoxAnswer::Ok;
+}
+
+std::unique_ptr<ProgressWindow> ConsolePlatform::OpenProgressWindow(const ProgressRequest&) {
+  return std::make_unique<SilentProgressWindow>();
+}
+
+std::optional<std::string> ConsolePlatform::ReadSettingText(std::string_view name) {
+  return Store().ReadText(name);
+}
+std::optional<uint32_t> ConsolePlatform::ReadSettingNumber(std::string_view name) {
+  return Store().ReadNumber(name);
+}
+void ConsolePlatform::WriteSettingText(std::string_view name, std::string_view value) {
+  Store().WriteText(name, value);
+}
+void ConsolePlatform::WriteSettingNumber(std::string_view name, uint32_t value) {
+  Store().WriteNumber(name, value);
+}
+
+uint32_t ConsolePlatform::TickCount() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+}  // namespace kestrel

@@ -1,0 +1,45 @@
+#pragma once
+// The Platform of kestrel-cli: boxes become "[Caption] text" lines on stderr, questions are
+// answered OK (or Cancel with --cancel), settings come from the same store the GUI uses.
+
+#include <filesystem>
+
+#include "platform/platform.h"
+
+namespace kestrel {
+
+class ConsolePlatform : public Platform {
+ public:
+  explicit ConsolePlatform(bool answerCancel) : answerCancel_(answerCancel) {}
+
+  BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption, BoxIcon icon,
+                           BoxButtons buttons) override;
+  void PushWaitCursor() override {}
+  void PopCursor() override {}
+  std::unique_ptr<ProgressWindow> OpenProgressWindow(const ProgressRequest& request) override;
+  void OpenLoadingLog() override {}
+  void AppendToLoadingLog(std::string_view) override {}
+  void CloseLoadingLog() override {}
+  std::optional<std::string> ChooseFileToOpen(const FileChooserRequest&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseFileToSave(const FileChooserRequest&) override {
+    return std::nullopt;
+  }
+  bool ClipboardHasDib() override { return false; }
+  std::optional<std::vector<uint8_t>> ReadClipboardDib() override { return std::nullopt; }
+  void WriteClipboardDib(const std::vector<uint8_t>&) override {}
+  std::optional<std::string> ReadSettingText(std::string_view name) override;
+  std::optional<uint32_t> ReadSettingNumber(std::string_view name) override;
+  void WriteSettingText(std::string_view name, std::string_view value) override;
+  void WriteSettingNumber(std::string_view name, uint32_t value) override;
+  uint32_t TickCount() override;
+  void Pause(uint32_t) override {}  // batch work does not wait for anyone to look
+  void SetWindowCaption(std::string_view) override {}
+  void PictureChanged(PictureChange) override {}
+
+ private:
+  bool answerCancel_;
+};
+
+}  // namespace kestrel
