@@ -25,6 +25,11 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// 40 bytes, and the longer versions that other programs write (V2, V3, V4, V5).
+bool IsInfoHeaderSize(uint32_t size) {
+  return size == kInfoHeaderSize || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
 bool SupportedDepth(uint16_t bitCount) {
   return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24;
 }
@@ -69,8 +74,14 @@ Block ReadDibHeader(std::FILE* file) {
     if (std::fseek(file, static_cast<long>(got) * -1 + static_cast<long>(kCoreHeaderSize),
                    SEEK_CUR) != 0)
       return {};
-  } else if (headerSize == kInfoHeaderSize && got == kInfoHeaderSize) {
+  } else if (IsInfoHeaderSize(headerSize) && got == kInfoHeaderSize) {
     header = *LoadInfoHeader(raw);
+    header.biSize = kInfoHeaderSize;
+    // Later header versions extend the 40-byte one; their extra fields (colour masks, colour
+    // spaces) only matter for bit-field pictures, which are not read.
+    if (headerSize > kInfoHeaderSize &&
+        std::fseek(file, static_cast<long>(headerSize - kInfoHeaderSize), SEEK_CUR) != 0)
+      return {};
   } else {
     return {};
   }

@@ -66,16 +66,21 @@ Block DecodeRleRuns(const Bytes& dib, const BitmapInfoHeader& h) {
   const uint8_t* in = dib.data() + PixelOffset(h);
   const size_t size = h.biSizeImage;
   size_t pos = 0;
-  uint32_t x = 0;
-  uint32_t y = 0;
-  auto put = [&](uint8_t index) { SetIndex(pixels + size_t{y} * stride, x++, h.biBitCount, index); };
+  uint64_t x = 0;
+  uint64_t y = 0;
+  // Encoders often code the row padding too; like other readers, pixels that fall outside
+  // the picture are dropped.
+  auto put = [&](uint8_t index) {
+    if (x < width && y < height)
+      SetIndex(pixels + y * stride, static_cast<uint32_t>(x), h.biBitCount, index);
+    ++x;
+  };
 
-  while (pos + 2 <= size) {
+  while (pos + 2 <= size && y < height) {
     const uint8_t first = in[pos];
     const uint8_t second = in[pos + 1];
     pos += 2;
     if (first != kEscape) {
-      if (y >= height || x + first > width) return {};  // a run past the row
       for (uint32_t i = 0; i < first; ++i)
         put(four ? static_cast<uint8_t>((i & 1) ? second & 0x0F : second >> 4) : second);
       continue;
@@ -90,11 +95,10 @@ Block DecodeRleRuns(const Bytes& dib, const BitmapInfoHeader& h) {
       x += in[pos];
       y += in[pos + 1];
       pos += 2;
-      if (x > width || y > height) return {};
     } else {
       const size_t count = second;
       const size_t bytes = four ? (count + 1) / 2 : count;
-      if (y >= height || x + count > width || pos + bytes > size) return {};
+      if (pos + bytes > size) return {};  // literals cut off by the end of the data
       for (size_t i = 0; i < count; ++i) {
         const uint8_t byte = in[pos + (four ? i / 2 : i)];
         put(four ? static_cast<uint8_t>((i & 1) ? byte & 0x0F : byte >> 4) : byte);

@@ -9,7 +9,8 @@
 namespace kestrel {
 
 // An RLE4 or RLE8 packed DIB decoded to uncompressed rows of the same depth; none when the
-// runs are malformed. Pixels that the runs skip are left at index 0.
+// data ends inside a code. Pixels that the codes skip are left at index 0; pixels that they
+// place outside the picture are dropped.
 Block DecodeRle(const Bytes& dib);
 
 // Uncompressed 4- or 8-bit packed DIB encoded with RLE4 or RLE8.
