@@ -46,13 +46,6 @@ int UsageError(const Context& context, std::string_view message) {
   return kExitUsage;
 }
 
-void EnterFile(Session& session, const std::string& file) {
-  const std::filesystem::path path = std::filesystem::absolute(file);
-  session.currentDirectory = path.parent_path();
-  session.state.currentFilePath = ToUpperAscii(path.filename().string());
-  session.state.selectedFileDirectory = session.currentDirectory.string() + "/";
-}
-
 std::filesystem::path OutputPath(const std::string& typed) {
   return std::filesystem::absolute(typed);
 }

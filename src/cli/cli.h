@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/console_platform.h"
+#include "shell/open_file.h"
 #include "shell/session.h"
 
 namespace kestrel::cli {
@@ -58,9 +59,8 @@ const std::vector<Subcommand>& Subcommands();
 // Prints "kestrel-cli: <message>" and the subcommand's usage to stderr; returns kExitUsage.
 int UsageError(const Context& context, std::string_view message);
 
-// Makes FILE's directory the session's directory and its upper-cased bare name the current
-// file path, as opening a file does.
-void EnterFile(Session& session, const std::string& file);
+// EnterFile lives in the core, shared with the desktop program.
+using kestrel::EnterFile;
 
 // An output path as the user typed it, made absolute against the process's directory.
 std::filesystem::path OutputPath(const std::string& typed);

@@ -9,13 +9,6 @@
 namespace kestrel::cli {
 namespace {
 
-bool IsBitmapName(const std::string& name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  const std::string extension = name.substr(dot);
-  return extension == ".BMP" || extension == ".DIB" || extension == ".RLE";
-}
-
 int RunConvert(Context& context) {
   Session& session = context.session;
   const auto out = context.args.Value("-o");
@@ -28,7 +21,7 @@ int RunConvert(Context& context) {
   EnterFile(session, context.args.files[0]);
   const std::string& name = session.state.currentFilePath;
   bool opened = false;
-  if (IsBitmapName(name)) {
+  if (IsBitmapFileName(name)) {
     opened = OpenBitmapAsCurrent(session);
   } else {
     ShowErrorBox(session, "%s is not a picture file that can be converted", name.c_str());
