@@ -84,6 +84,9 @@ class Platform {
   virtual void Pause(uint32_t milliseconds) = 0;
 
   virtual void SetWindowCaption(std::string_view caption) = 0;
+  // Closes the main window as its Close command does, which ends the program. A platform
+  // without a main window has nothing to close.
+  virtual void CloseMainWindow() {}
   virtual void PictureChanged(PictureChange change) = 0;
 };
 

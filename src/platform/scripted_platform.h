@@ -50,6 +50,7 @@ class ScriptedPlatform : public Platform {
   std::vector<uint32_t> pauses;
   std::string caption;
   std::vector<PictureChange> pictureChanges;
+  int mainWindowCloses = 0;
 
   BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption, BoxIcon icon,
                            BoxButtons buttons) override;
@@ -72,6 +73,7 @@ class ScriptedPlatform : public Platform {
   void Pause(uint32_t milliseconds) override;
   void SetWindowCaption(std::string_view text) override { caption = text; }
   void PictureChanged(PictureChange change) override { pictureChanges.push_back(change); }
+  void CloseMainWindow() override { ++mainWindowCloses; }
 
   // The texts of all boxes shown so far, for compact assertions.
   std::vector<std::string> BoxTexts() const;

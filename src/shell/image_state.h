@@ -53,6 +53,9 @@ struct ImageState {
   // The 256-byte camera file header of the picture last read: capture time, report stamp,
   // and the image size at 251..254 in compressed pairs and decoded files.
   std::array<uint8_t, 256> fileHeaderBuffer{};
+  // For "TM" names, the header as the image information report found it; compressing a
+  // TMSat picture writes this one.
+  std::array<uint8_t, 256> tmHeaderCopy{};
   // Copies the loader leaves beside the loaded image.
   Block imageAdjustOriginal;  // the whole loaded image after its clean-up steps
   Block topDownCopy;          // the picture's rows top-down at the loaded stride
