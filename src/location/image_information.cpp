@@ -1,0 +1,232 @@
+#include "location/image_information.h"
+
+#include <algorithm>
+#include <span>
+#include <string_view>
+
+#include "location/element_set.h"
+#include "location/orbit.h"
+#include "location/places.h"
+#include "location/report.h"
+#include "platform/files.h"
+#include "shell/session.h"
+
+namespace kestrel {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr size_t kCaptureTimeOffset = 4;
+constexpr size_t kTmsatCaptureTimeOffset = 16;
+constexpr std::string_view kTmsatPrefix = "TM";
+constexpr std::string_view kInformationExtension = ".IMW";
+// TM1D0042.IMC keeps its set's information in TM0D0042.IMW.
+constexpr size_t kInformationCameraPosition = 2;
+constexpr char kInformationCamera = '0';
+constexpr size_t kInformationKindPosition = 11;
+constexpr char kInformationKind = 'W';
+// Far beyond any real element-set or places file; guards memory against a hostile one.
+constexpr uint64_t kMaxGroundStationFileSize = uint64_t{64} << 20;
+constexpr std::string_view kReportCaption = "CCD Image Information";
+
+constexpr std::string_view kElementSetFileName = "WiSP.Kep";
+constexpr std::string_view kPlacesFileName = "WiSP.Obs";
+constexpr std::string_view kElementSetDirectorySetting = "WiSP.Kep Directory";
+constexpr std::string_view kPlacesDirectorySetting = "WiSP.Obs Directory";
+
+// The report as computed, before any stamp decides what is shown.
+struct ComposedReport {
+  std::string report;     // title and, unless withheld, the position lines
+  std::string placeText;  // bearing, distance and name of the nearest place
+  ReportStatus status = ReportStatus::Current;
+};
+
+std::optional<Bytes> ReadGroundStationFile(Session& session, const fs::path& path) {
+  FileContents contents = ReadWholeFile(path, kMaxGroundStationFileSize);
+  if (contents.error == FileReadError::TooLarge) {
+    ShowErrorBox(session, "The file %s is too large", path.c_str());
+    return std::nullopt;
+  }
+  if (!contents.ok()) {
+    ShowErrorBox(session, "Cannot open file %s", path.c_str());
+    return std::nullopt;
+  }
+  return std::move(contents.bytes);
+}
+
+std::optional<ComposedReport> ComposeReport(Session& session, const std::string& fileName,
+                                            const std::tm& utc, const WispFiles& files) {
+  const auto designation = SatelliteForFile(fileName);
+  if (!designation) {
+    ShowErrorBox(session, "Cannot tell the satellite from the file name %s", fileName.c_str());
+    return std::nullopt;
+  }
+  const std::string satellite(*designation);
+  const auto elementSets = ReadGroundStationFile(session, files.elementSetFile);
+  if (!elementSets) return std::nullopt;
+  const auto elementSet = FindElementSet(*elementSets, satellite);
+  if (!elementSet) {
+    ShowErrorBox(session, "Cannot find the Element Set for %s", satellite.c_str());
+    return std::nullopt;
+  }
+  const auto location = LocateAtTime(*elementSet, utc.tm_year, utc.tm_mon, utc.tm_mday,
+                                     utc.tm_hour, utc.tm_min, utc.tm_sec);
+  if (!location) {
+    ShowErrorBox(session, "The Element Set for %s is corrupt", satellite.c_str());
+    return std::nullopt;
+  }
+  const double longitude = location->longitude > 180 ? location->longitude - 360
+                                                     : location->longitude;
+  const auto places = ReadGroundStationFile(session, files.placesFile);
+  if (!places) return std::nullopt;
+  const auto nearest = NearestPlace(*places, location->latitude, longitude);
+  if (!nearest) {
+    ShowErrorBox(session, "There are no places in %s", files.placesFile.c_str());
+    return std::nullopt;
+  }
+
+  ComposedReport composed;
+  composed.status = StatusForEpochAge(location->epochAgeDays);
+  composed.report = ReportTitle(satellite, CaptureDateText(utc));
+  if (composed.status != ReportStatus::Withheld)
+    composed.report += PositionLines(location->latitude, longitude);
+  composed.placeText = PlaceText(*nearest);
+  return composed;
+}
+
+// The report to store: the place only when the position can be trusted.
+std::string ReportToStore(const ComposedReport& composed) {
+  return composed.status == ReportStatus::Current ? composed.report + composed.placeText
+                                                  : composed.report;
+}
+
+void PatchStamp(const fs::path& path, const FileHeader& header,
+                const std::vector<HeaderSpan>& spans) {
+  // A failed write is not reported; PatchFile changes nothing outside the stamp's bytes.
+  for (const HeaderSpan& span : spans)
+    if (!PatchFile(path, span.offset, std::span(header).subspan(span.offset, span.length)))
+      return;
+}
+
+// Reads the first bytes of `path` over the header buffer, as far as the file reaches.
+bool ReadHeaderInto(const fs::path& path, FileHeader& header, size_t* bytesRead) {
+  const auto prefix = ReadFilePrefix(path, header.size());
+  if (!prefix) return false;
+  std::copy(prefix->begin(), prefix->end(), header.begin());
+  *bytesRead = prefix->size();
+  return true;
+}
+
+// A TMSat set keeps its report, warnings included, in the set's information file, which is
+// made when missing. Gives the report to show, or none after an error box.
+std::optional<std::string> UseInformationFile(Session& session, const std::string& fileName,
+                                              const std::optional<ComposedReport>& composed,
+                                              bool writeStamp) {
+  if (fileName.size() <= kInformationKindPosition)
+    return ShowErrorBox(session, "Can't open file %s", fileName.c_str()), std::nullopt;
+  std::string targetName = fileName;
+  targetName[kInformationCameraPosition] = kInformationCamera;
+  targetName[kInformationKindPosition] = kInformationKind;
+  const fs::path target = ResolveFileName(session.currentDirectory, targetName);
+
+  FileHeader& header = session.state.fileHeaderBuffer;
+  size_t bytesRead = 0;
+  std::error_code ec;
+  if (fs::exists(target, ec) && !ReadHeaderInto(target, header, &bytesRead))
+    return ShowErrorBox(session, "Can't open file %s", targetName.c_str()), std::nullopt;
+
+  if (HasInformationStamp(header)) return StoredInformationReport(header);
+  if (!composed) {
+    // An information file opened by itself: there is no report to store in it.
+    ShowErrorBox(session, "There is no image information stored in %s", targetName.c_str());
+    return std::nullopt;
+  }
+  const std::string report = ReportToStore(*composed) + std::string(WarningFor(composed->status));
+  const auto spans = StampInformationHeader(header, report);
+  if (writeStamp) {
+    if (bytesRead == header.size()) {
+      PatchStamp(target, header, spans);
+    } else {
+      // Missing, or shorter than a header: its bytes so far, with the stamp, become the header.
+      WriteFileReplacing(target, header);
+    }
+  }
+  return report;
+}
+
+// Any other camera file keeps the report without warnings and its status in its own header.
+std::optional<std::string> UseImageFile(Session& session, const std::string& fileName,
+                                        const ComposedReport& composed, bool writeStamp) {
+  FileHeader& header = session.state.fileHeaderBuffer;
+  const auto path = FindFileIgnoringCase(session.currentDirectory, fileName);
+  size_t bytesRead = 0;
+  if (!path || !ReadHeaderInto(*path, header, &bytesRead))
+    return ShowErrorBox(session, "Can't open file %s", fileName.c_str()), std::nullopt;
+
+  ReportStatus status = composed.status;
+  std::string report;
+  if (HasImageStamp(header)) {
+    status = static_cast<ReportStatus>(header[image_stamp::kStatus]);
+    report = StoredImageReport(header);
+  } else {
+    report = ReportToStore(composed);
+    const auto spans = StampImageHeader(header, report, status);
+    // A file too short for a header is never lengthened by a stamp.
+    if (writeStamp && bytesRead == header.size()) PatchStamp(*path, header, spans);
+  }
+  return report + std::string(WarningFor(status));
+}
+
+}  // namespace
+
+WispFiles WispFilesFromSettings(Session& session) {
+  const auto fileIn = [&session](std::string_view setting, std::string_view name) {
+    const auto stored = session.platform.ReadSettingText(setting);
+    const fs::path directory = stored && !stored->empty()
+                                   ? session.currentDirectory / *stored
+                                   : session.currentDirectory;
+    return FindFileIgnoringCase(directory, name).value_or(directory / name);
+  };
+  return {fileIn(kElementSetDirectorySetting, kElementSetFileName),
+          fileIn(kPlacesDirectorySetting, kPlacesFileName)};
+}
+
+InformationOutcome ReportImageInformation(Session& session, const std::string& fileName,
+                                          const InformationRequest& request) {
+  ImageState& state = session.state;
+  const bool tmsatName = fileName.starts_with(kTmsatPrefix);
+  const bool informationFile = fileName.find(kInformationExtension) != std::string::npos;
+  if (tmsatName) state.tmHeaderCopy = state.fileHeaderBuffer;
+  const uint32_t captureTime = LoadU32(
+      state.fileHeaderBuffer.data() + (tmsatName ? kTmsatCaptureTimeOffset : kCaptureTimeOffset));
+
+  // An information file opened by itself has no picture, so nothing is computed.
+  std::optional<ComposedReport> composed;
+  if (!informationFile) {
+    if (captureTime == 0) return {1, std::nullopt};
+    composed = ComposeReport(session, fileName, UtcCalendarFields(captureTime), request.files);
+    if (!composed) return {0, std::nullopt};
+  }
+
+  const auto shown = tmsatName || informationFile
+                         ? UseInformationFile(session, fileName, composed, request.writeStamp)
+                         : UseImageFile(session, fileName, *composed, request.writeStamp);
+  if (!shown) return {0, std::nullopt};
+
+  InformationOutcome outcome{1, std::nullopt};
+  if (CarriesCompleteStamp(state.fileHeaderBuffer)) {
+    outcome.shownReport = *shown;
+    const BoxAnswer answer = session.platform.ShowMessageBox(*shown, kReportCaption,
+                                                             BoxIcon::None, BoxButtons::OkCancel);
+    // An information file opened on its own, with no picture loaded: OK ends the program.
+    if (answer == BoxAnswer::Ok && HasInformationStamp(state.fileHeaderBuffer) &&
+        captureTime == 0)
+      session.platform.CloseMainWindow();
+  }
+  return outcome;
+}
+
+int ShowImageInformation(Session& session, const std::string& fileName) {
+  return ReportImageInformation(session, fileName, {WispFilesFromSettings(session), true}).result;
+}
+
+}  // namespace kestrel
