@@ -74,8 +74,7 @@ std::optional<ComposedReport> ComposeReport(Session& session, const std::string&
     ShowErrorBox(session, "The Element Set for %s is corrupt", satellite.c_str());
     return std::nullopt;
   }
-  const double longitude = location->longitude > 180 ? location->longitude - 360
-                                                     : location->longitude;
+  const double longitude = SignedLongitude(location->longitude);
   const auto places = ReadGroundStationFile(session, files.placesFile);
   if (!places) return std::nullopt;
   const auto nearest = NearestPlace(*places, location->latitude, longitude);

@@ -67,6 +67,10 @@ std::string CaptureDateText(const std::tm& utc) {
                 utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, utc.tm_year + 1900);
 }
 
+double SignedLongitude(double eastLongitude) {
+  return eastLongitude > 180 ? eastLongitude - 360 : eastLongitude;
+}
+
 std::string ReportTitle(std::string_view designation, std::string_view dateText) {
   const std::string name(designation);
   const std::string date(dateText);

@@ -42,6 +42,9 @@ std::tm UtcCalendarFields(uint32_t secondsSince1970);
 // "Mon Sep 07 10:20:30 1998\n": 24 characters and a line break.
 std::string CaptureDateText(const std::tm& utc);
 
+// An east longitude of 0 … 360 as -180 … 180, west negative.
+double SignedLongitude(double eastLongitude);
+
 std::string ReportTitle(std::string_view designation, std::string_view dateText);
 std::string PositionLines(double latitude, double longitude);
 std::string PlaceText(const NearestPlaceResult& place);
