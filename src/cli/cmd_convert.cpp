@@ -1,13 +1,37 @@
 // convert FILE -o OUT: open a picture as the program would and write the picture on show.
 
+#include <cstdio>
 #include <string>
 
 #include "bitmap/current_image.h"
 #include "cli/cli.h"
 #include "platform/files.h"
+#include "satfiles/open_flows.h"
 
 namespace kestrel::cli {
 namespace {
+
+// A satellite file opens as from the command line; kinds that need another subcommand say so.
+bool OpenSatelliteFileForConvert(Session& session) {
+  const SatelliteOpenResult result = OpenSingleSatelliteFile(session);
+  const char* name = session.state.currentFilePath.c_str();
+  switch (result) {
+    case SatelliteOpenResult::Shown:
+      return true;
+    case SatelliteOpenResult::Failed:
+      return false;
+    case SatelliteOpenResult::InformationFile:
+      std::fprintf(stderr, "kestrel-cli: %s is a set's information file: use where\n", name);
+      return false;
+    case SatelliteOpenResult::CompressedImage:
+      std::fprintf(stderr, "kestrel-cli: %s is a compressed image: use decompress\n", name);
+      return false;
+    case SatelliteOpenResult::Video:
+      std::fprintf(stderr, "kestrel-cli: %s is a video file: use video\n", name);
+      return false;
+  }
+  return false;
+}
 
 int RunConvert(Context& context) {
   Session& session = context.session;
@@ -24,7 +48,7 @@ int RunConvert(Context& context) {
   if (IsBitmapFileName(name)) {
     opened = OpenBitmapAsCurrent(session);
   } else {
-    ShowErrorBox(session, "%s is not a picture file that can be converted", name.c_str());
+    opened = OpenSatelliteFileForConvert(session);
   }
   if (!opened) return kExitFailure;
 

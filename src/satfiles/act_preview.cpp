@@ -1,0 +1,72 @@
+#include "satfiles/act_preview.h"
+
+#include <array>
+
+#include "bitmap/current_image.h"
+#include "platform/files.h"
+#include "satfiles/single_image.h"
+#include "shell/session.h"
+
+namespace kestrel {
+namespace {
+
+struct PresetLayout {
+  std::string_view cliName;
+  ActPreset preset;
+  uint16_t width;
+  uint16_t height;
+  uint16_t fieldGap;
+  bool interlaced;
+  bool spikeFilter;
+};
+
+constexpr std::array<PresetLayout, 5> kPresets{{
+    {"uosat", ActPreset::Uosat, 611, 576, 355, true, true},
+    {"kitsat", ActPreset::Kitsat, 611, 576, 355, true, true},
+    {"kbiw", ActPreset::KitsatWide, 511, 502, 0, true, false},
+    {"tmsat", ActPreset::Tmsat, 1020, 1020, 0, false, false},
+    {"tm00", ActPreset::TmsatWideAngle, 611, 576, 0, true, false},
+}};
+
+}  // namespace
+
+std::optional<ActPreset> ActPresetNamed(std::string_view name) {
+  for (const PresetLayout& layout : kPresets)
+    if (layout.cliName == name) return layout.preset;
+  return std::nullopt;
+}
+
+void ApplyActPreset(IdentificationRecord& record, ActPreset preset) {
+  for (const PresetLayout& layout : kPresets) {
+    if (layout.preset != preset) continue;
+    record.fileWidth = layout.width;
+    record.fileHeight = layout.height;
+    record.fieldGap = layout.fieldGap;
+    record.interlaced = layout.interlaced;
+    record.spikeFilter = layout.spikeFilter;
+  }
+  record.headerLength = kActHeaderLength;
+  record.storedWidth = 0;
+  record.storedHeight = 0;
+  record.thumbnail = false;
+  record.leftTrim = false;
+}
+
+bool PreviewActDownload(Session& session, ActPreset preset) {
+  ImageState& s = session.state;
+  ApplyActPreset(s.identification, preset);
+  ResetProcessingState(session);
+  s.currentFilePath = ToUpperAscii(s.currentFilePath);
+  if (s.currentFilePath.find("BMP") != std::string::npos) {
+    ShowMessage(session, "This is a BMP file, Use Open Bmp", "File Error");
+    return false;
+  }
+  WaitCursor wait(session.platform);
+  s.singleImageShown = true;
+  s.shownImage = LoadSingleImage(session);
+  const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
+  s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
+  return shown;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,239 @@
+#include "satfiles/single_image.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bitmap/current_image.h"
+#include "bitmap/dib.h"
+#include "platform/files.h"
+#include "satfiles/brightness.h"
+#include "satfiles/compressed_file_advice.h"
+#include "satfiles/identification.h"
+#include "shell/session.h"
+
+namespace kestrel {
+namespace {
+
+// TMSAT wide-angle thumbnails are the one kind whose size is never checked.
+constexpr uint16_t kUncheckedThumbnailHeight = 145;
+constexpr int kSpikeStep = 4;
+// Far beyond any camera picture; a record asking for more is not one.
+constexpr size_t kMaxBodySize = 64u << 20;
+constexpr size_t kExposureRampEntries = 512;
+constexpr size_t kExposureRampLead = 128;
+
+// Copies `count` bytes from source[from] to destination[to], leaving out whatever falls
+// outside either buffer.
+void CopyClipped(std::span<const uint8_t> source, size_t from, std::span<uint8_t> destination,
+                 int64_t to, size_t count) {
+  if (to < 0) {
+    const auto cut = static_cast<size_t>(-to);
+    if (cut >= count) return;
+    from += cut;
+    count -= cut;
+    to = 0;
+  }
+  const auto start = static_cast<size_t>(to);
+  if (from >= source.size() || start >= destination.size()) return;
+  count = std::min({count, source.size() - from, destination.size() - start});
+  std::memcpy(destination.data() + start, source.data() + from, count);
+}
+
+bool ChangesAt(const uint8_t* p, size_t i) {
+  const int left = p[i - 1];
+  const int centre = p[i];
+  const int right = p[i + 1];
+  const int leftStep = std::abs(centre - left);
+  return leftStep > kSpikeStep && std::abs(centre - right) > kSpikeStep &&
+         std::abs(right - left) <= leftStep;
+}
+
+void FillExposureRamp(Bytes& ramp) {
+  ramp.assign(kExposureRampEntries * 4, 0);
+  for (size_t i = 0; i < 256; ++i) {
+    uint8_t* entry = ramp.data() + 4 * (kExposureRampLead + i);
+    entry[0] = entry[1] = entry[2] = static_cast<uint8_t>(i);
+  }
+  std::fill(ramp.begin() + 4 * (kExposureRampLead + 256), ramp.end(), uint8_t{255});
+}
+
+void ShowCorruptionMessage(Session& session) {
+  ShowMessage(session,
+              "This Image remains corrupted\n"
+              "    after being processed",
+              "Image Corruption Error");
+}
+
+}  // namespace
+
+void PlaceRows(std::span<const uint8_t> body, std::span<uint8_t> dibPixels,
+               std::span<uint8_t> topDown, const RowLayout& layout) {
+  const size_t width = layout.fileWidth;
+  const size_t height = layout.fileHeight;
+  const auto stride = static_cast<int64_t>(layout.stride);
+  if (!layout.fields) {
+    for (size_t r = 0; r < height; ++r) {
+      CopyClipped(body, r * width, dibPixels, static_cast<int64_t>(height - 1 - r) * stride, width);
+      CopyClipped(body, r * width, topDown, static_cast<int64_t>(r) * stride, width);
+    }
+    return;
+  }
+  // First field: picture rows 1, 3, 5 ...; second field: rows 2, 4, ... (row 0 has no data).
+  const size_t half = height / 2;
+  for (size_t r = 0; r < half; ++r) {
+    CopyClipped(body, r * width, dibPixels, static_cast<int64_t>(2 * (height - half - 1 - r)) * stride,
+                width);
+    CopyClipped(body, r * width, topDown, static_cast<int64_t>(2 * r) * stride, width);
+  }
+  const int64_t shift = layout.secondFieldLeft ? -1 : 0;
+  for (size_t r = half + 1; r < height; ++r) {
+    const size_t from = layout.fieldGap + (r - 1) * width;
+    CopyClipped(body, from, dibPixels, static_cast<int64_t>(2 * height - 1 - 2 * r) * stride + shift,
+                width);
+    CopyClipped(body, from, topDown, static_cast<int64_t>(2 * (r - half) - 1) * stride + shift,
+                width);
+  }
+}
+
+void SpikeFilter(std::span<uint8_t> bytes) {
+  const size_t n = bytes.size();
+  if (n < 3) return;
+  uint8_t* p = bytes.data();
+  // Spikes are rare: a chunk in which no byte stands out from both of its unfiltered
+  // neighbours cannot change, as long as the byte before it did not change either.
+  constexpr size_t kChunk = 64;
+  bool previousChanged = false;
+  size_t i = 1;
+  while (i + 1 < n) {
+    if (!previousChanged && i + kChunk < n) {
+      uint8_t candidates = 0;
+      for (size_t k = i; k < i + kChunk; ++k) {
+        const int centre = p[k];
+        candidates |= static_cast<uint8_t>((std::abs(centre - p[k - 1]) > kSpikeStep) &
+                                           (std::abs(centre - p[k + 1]) > kSpikeStep));
+      }
+      if (!candidates) {
+        i += kChunk;
+        continue;
+      }
+    }
+    const size_t end = std::min(i + kChunk, n - 1);
+    for (; i < end; ++i) {
+      previousChanged = ChangesAt(p, i);
+      if (previousChanged) p[i] = static_cast<uint8_t>((p[i - 1] + p[i + 1]) / 2);
+    }
+  }
+}
+
+Block LoadSingleImage(Session& session) {
+  ImageState& s = session.state;
+  IdentificationRecord& id = s.identification;
+  s.darkenAvailable = true;
+  s.lightenAvailable = true;
+  const bool actDownload = id.headerLength == kActHeaderLength;
+  if (!actDownload && !CompressedFileAdvice(session, s.currentFilePath)) return {};
+
+  const uint32_t width = id.fileWidth;
+  const uint32_t height = id.fileHeight;
+  const uint32_t stride = (width + 3) & ~3u;
+  const uint32_t shownHeight = height & ~3u;
+  if (stride == 0 || shownHeight == 0) {
+    ShowMessage(session, "Invalid Parameters - Image cannot be processed", "CCD Image Error");
+    return {};
+  }
+  const auto area = CheckedMultiply(stride, height);
+  if (!area || *area > kMaxBodySize) {
+    ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
+    return {};
+  }
+
+  s.fileHeaderBuffer.fill(0);
+  FreeCurrentImage(session);
+  s.currentFilePath = ToUpperAscii(s.currentFilePath);
+  const std::string& name = s.currentFilePath;
+  const auto path = FindFileIgnoringCase(session.currentDirectory, name);
+  // A wrong-sized file is read up to the slack beyond its body, a download up to its limit.
+  const size_t readLimit = id.headerLength + (actDownload ? kActBodySize : *area + kCorruptFileSlack);
+  auto raw = path ? ReadFilePrefix(*path, readLimit) : std::nullopt;
+  const auto fileSize = raw ? RegularFileSize(*path) : std::nullopt;
+  if (!fileSize) return ShowErrorBox(session, "Can't open file %s", name.c_str()), Block{};
+
+  const bool sizeChecked = height != kUncheckedThumbnailHeight && !actDownload;
+  const bool sizeMismatch = sizeChecked && *fileSize != id.ExpectedFileSize();
+  if (sizeMismatch) ShowCorruptionMessage(session);
+
+  id.storedWidth = static_cast<uint16_t>(stride);
+  id.storedHeight = static_cast<uint16_t>(shownHeight);
+  s.imageHeaderCopy.biWidth = static_cast<int32_t>(stride);
+  s.imageHeaderCopy.biHeight = static_cast<int32_t>(shownHeight);
+  s.colourTableSize = kGreyColourTableSize;
+
+  const size_t bodySize = actDownload ? kActBodySize : *area + (sizeMismatch ? kCorruptFileSlack : 0);
+  const size_t pixelAreaSize = LoaderBlockSize(bodySize);
+  if (*area > pixelAreaSize) {
+    ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
+    return {};
+  }
+
+  // The header goes to the header buffer; the body stays where it was read, in a buffer of the
+  // pixel area's size whose unread bytes are zero.
+  const size_t headerRead = std::min<size_t>(raw->size(), id.headerLength);
+  std::copy_n(raw->begin(), std::min(headerRead, s.fileHeaderBuffer.size()),
+              s.fileHeaderBuffer.begin());
+  raw->resize(std::min(raw->size(), id.headerLength + bodySize));
+  raw->resize(id.headerLength + pixelAreaSize, 0);
+  std::span<const uint8_t> body(raw->data() + id.headerLength, pixelAreaSize);
+  const bool fieldLayout = id.interlaced && !s.compressionDone;
+  if (id.wideAngleTmsat && !id.thumbnail && !s.compressionDone) body = body.subspan(kWideAngleSkip);
+
+  Block dib = NewBlock(kInfoHeaderSize + kGreyColourTableSize + pixelAreaSize);
+  BitmapInfoHeader header;
+  header.biWidth = static_cast<int32_t>(stride);
+  header.biHeight = static_cast<int32_t>(shownHeight);
+  header.biBitCount = 8;
+  header.biSizeImage = static_cast<uint32_t>(pixelAreaSize);
+  StoreInfoHeader(header, *dib);
+  FillGreyColourTable(*dib);
+  FillExposureRamp(s.exposureRamp);
+  std::span<uint8_t> colourTable(dib->data() + kInfoHeaderSize, kGreyColourTableSize);
+  std::span<uint8_t> pixels(dib->data() + kInfoHeaderSize + kGreyColourTableSize, pixelAreaSize);
+
+  s.topDownCopy = NewBlock(pixelAreaSize);
+  PlaceRows(body, pixels, *s.topDownCopy,
+            {width, height, stride, id.fieldGap, fieldLayout, fieldLayout && id.wideAngleTmsat});
+  if (id.spikeFilter) {
+    SpikeFilter(*s.topDownCopy);
+    SpikeFilter(pixels);
+  }
+
+  const BrightnessOutcome brightness =
+      AnalyseAndCorrectBrightness(pixels, colourTable, stride, height, name, id.autoExposure);
+  s.imageAverage = brightness.imageAverage;
+  if (brightness.exposureShift != 0) {
+    s.exposureLevel = brightness.exposureShift;
+    s.enhancedAvailable = false;
+    s.originalAvailable = true;
+  }
+
+  if (id.leftTrim) {
+    // Each row loses its leftmost pixels; the row above lends its first ones to the row end.
+    const std::span<uint8_t> picture = pixels.first(*area);
+    const size_t kept = picture.size() > kLeftTrim ? picture.size() - kLeftTrim : 0;
+    std::memmove(picture.data(), picture.data() + (picture.size() - kept), kept);
+    std::fill(picture.begin() + static_cast<std::ptrdiff_t>(kept), picture.end(), uint8_t{0});
+  }
+
+  s.imageAdjustOriginal = DuplicateBlock(dib);
+  s.rotationAvailable = true;
+  s.pixelAdjustAvailable = true;
+  s.sharpenDefaultUsed = false;
+  s.sharpenMoreUsed = false;
+  s.sharpenHiDefUsed = false;
+  s.sharpenPreviewUsed = false;
+  s.loadedImage = dib;
+  return dib;
+}
+
+}  // namespace kestrel
