@@ -1,0 +1,43 @@
+#pragma once
+// The one top-level window: it owns the program's Session and shows its picture.
+
+#include <QMainWindow>
+#include <filesystem>
+
+#include "gui/qt_platform.h"
+#include "shell/session.h"
+
+namespace kestrel::gui {
+
+class PictureView;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Bare file names are taken relative to `directory` until a file is opened.
+  explicit MainWindow(std::filesystem::path directory);
+  ~MainWindow() override;
+
+  Session& session() { return session_; }
+  QtPlatform& platform() { return platform_; }
+  PictureView& view() { return *view_; }
+
+  // Opens a file named outside the program's dialogs, as the command line does.
+  bool OpenFile(const std::filesystem::path& file);
+
+  // Follows the session's picture: a new one also fits the window to it.
+  void PictureChanged(PictureChange change);
+
+  // Puts a small window centred across this one, its top at the top of the picture area.
+  void PlaceOverClientArea(QWidget& dialog) const;
+
+ private:
+  void FitToPicture();
+
+  QtPlatform platform_;
+  Session session_;
+  PictureView* view_;
+};
+
+}  // namespace kestrel::gui

@@ -1,0 +1,204 @@
+// The Qt Platform: boxes with the asked-for icon, buttons and caption, cursors, the progress
+// and loading windows, the clipboard in the DIB format, and the settings store shared with
+// kestrel-cli.
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QtTest>
+#include <memory>
+
+#include "bitmap/dib.h"
+#include "gui/main_window.h"
+#include "gui_tests.h"
+#include "platform/settings_file.h"
+#include "support/dib_builders.h"
+#include "support/test_support.h"
+
+namespace kestrel::gui::testing {
+
+using kestrel::testing::Colour;
+using kestrel::testing::MakeDib;
+
+class QtPlatformTest : public QObject {
+  Q_OBJECT
+
+ private:
+  kestrel::testing::ScratchDir dir_;
+  std::unique_ptr<MainWindow> window_;
+
+  Platform& platform() { return window_->platform(); }
+
+ private slots:
+  void init() {
+    window_ = std::make_unique<MainWindow>(dir_.path());
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  void cleanup() { window_.reset(); }
+
+  void messageBoxesCarryIconButtonsAndCaption() {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QString caption, text;
+    AnswerNextBox([&](QMessageBox& box) {
+      icon = box.icon();
+      buttons = box.standardButtons();
+      caption = box.windowTitle();
+      text = box.text();
+      box.button(QMessageBox::No)->click();
+    });
+    const BoxAnswer answer = platform().ShowMessageBox("Overwrite the file?", "Save Bmp",
+                                                       BoxIcon::Question, BoxButtons::YesNo);
+    QCOMPARE(answer, BoxAnswer::No);
+    QCOMPARE(icon, QMessageBox::Question);
+    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(caption, QStringLiteral("Save Bmp"));
+    QCOMPARE(text, QStringLiteral("Overwrite the file?"));
+  }
+
+  void errorBoxesAreExclamationsCaptionedError() {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString caption;
+    AnswerNextBox([&](QMessageBox& box) {
+      icon = box.icon();
+      caption = box.windowTitle();
+      box.button(QMessageBox::Ok)->click();
+    });
+    ShowErrorBox(window_->session(), "Can't open file '%s'", "U5IW0123.CCD");
+    QCOMPARE(icon, QMessageBox::Warning);
+    QCOMPARE(caption, QStringLiteral("Error"));
+  }
+
+  void escapeAnswersCancelOrNo() {
+    AnswerNextBox([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    QCOMPARE(platform().ShowMessageBox("Go on?", "Question", BoxIcon::Stop,
+                                       BoxButtons::OkCancel),
+             BoxAnswer::Cancel);
+  }
+
+  void waitCursorsNestAndRestore() {
+    QVERIFY(!QApplication::overrideCursor());
+    {
+      const WaitCursor outer(platform());
+      QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+      { const WaitCursor inner(platform()); }
+      QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
+  void progressWindowStepsItsBar() {
+    auto progress = platform().OpenProgressWindow({"CCD Image Compression",
+                                                   "Now compressing the Image File"});
+    auto* dialog = window_->findChild<QDialog*>();
+    QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("CCD Image Compression"));
+    QCOMPARE(dialog->findChild<QLabel*>()->text(), QStringLiteral("Now compressing the Image File"));
+    auto* bar = dialog->findChild<QProgressBar*>();
+    progress->SetRange(0, 50);
+    progress->SetStep(20);
+    progress->StepIt();
+    progress->StepIt();
+    QCOMPARE(bar->value(), 40);
+    progress->StepIt();
+    QCOMPARE(bar->value(), 50);  // a step past the end stops at it
+    progress->SetPosition(5);
+    QCOMPARE(bar->value(), 5);
+    progress.reset();
+    QVERIFY(!window_->findChild<QDialog*>());
+  }
+
+  void loadingLogIsAReadOnlyModelessWindow() {
+    platform().OpenLoadingLog();
+    QDialog* log = window_->platform().LoadingLog();
+    QVERIFY(log && log->isVisible() && !log->isModal());
+    QCOMPARE(log->windowTitle(), QStringLiteral("Loading Information"));
+    auto* text = log->findChild<QPlainTextEdit*>();
+    QVERIFY(text->isReadOnly());
+    platform().AppendToLoadingLog("Loading TM1 image");
+    platform().AppendToLoadingLog("Loading TM2 image");
+    QCOMPARE(text->toPlainText(), QStringLiteral("Loading TM1 image\nLoading TM2 image"));
+    platform().CloseLoadingLog();
+    QVERIFY(!log->isVisible());
+    platform().OpenLoadingLog();  // a new load starts a new log
+    QVERIFY(text->toPlainText().isEmpty());
+    platform().CloseLoadingLog();
+  }
+
+  void clipboardCarriesEightBitPicturesWhole() {
+    std::vector<Colour> table(256);
+    for (size_t i = 0; i < 256; ++i)
+      table[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i / 2), static_cast<uint8_t>(~i)};
+    const Bytes dib = MakeDib(7, 3, 8, table, [](int x, int y) { return static_cast<uint32_t>(x * 30 + y); });
+    platform().WriteClipboardDib(dib);
+    QVERIFY(platform().ClipboardHasDib());
+    const QImage image = QGuiApplication::clipboard()->image();
+    QCOMPARE(image.size(), QSize(7, 3));
+    QCOMPARE(QColor(image.pixel(2, 0)), QColor(qRgb(~60 & 255, 30, 60)));  // top row first
+    QCOMPARE(platform().ReadClipboardDib(), std::optional<std::vector<uint8_t>>(dib));
+  }
+
+  void clipboardCarriesTrueColourPicturesWhole() {
+    const Bytes dib = MakeDib(5, 4, 24, {}, [](int x, int y) {
+      return static_cast<uint32_t>(x * 40 << 16 | y * 60 << 8 | 7);
+    });
+    platform().WriteClipboardDib(dib);
+    QCOMPARE(platform().ReadClipboardDib(), std::optional<std::vector<uint8_t>>(dib));
+  }
+
+  void clipboardImagesOfOtherProgramsBecomeDibs() {
+    QImage argb(3, 2, QImage::Format_ARGB32);
+    argb.fill(qRgb(10, 20, 30));
+    argb.setPixel(0, 0, qRgb(200, 100, 50));  // top left
+    QGuiApplication::clipboard()->setImage(argb);
+    const auto dib = platform().ReadClipboardDib();
+    QVERIFY(dib && IsWellFormedDib(*dib));
+    const BitmapInfoHeader header = *LoadInfoHeader(*dib);
+    QCOMPARE(header.biBitCount, uint16_t{24});
+    const uint8_t* topLeft = dib->data() + PixelOffset(header) + RowLength(24, 3);  // last row
+    QCOMPARE(int{topLeft[0]}, 50);
+    QCOMPARE(int{topLeft[1]}, 100);
+    QCOMPARE(int{topLeft[2]}, 200);
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(!platform().ClipboardHasDib());
+    QVERIFY(!platform().ReadClipboardDib());
+  }
+
+  void settingsAreTheStoreKestrelCliReads() {
+    platform().WriteSettingText("Images Directory", "/home/op/sat");
+    platform().WriteSettingNumber("Select Sharpen", 1);
+    const SettingsFile store(SettingsFile::DefaultPath());
+    QCOMPARE(store.ReadText("Images Directory"), std::optional<std::string>("/home/op/sat"));
+    QCOMPARE(store.ReadNumber("Select Sharpen"), std::optional<uint32_t>(1));
+    QCOMPARE(platform().ReadSettingText("Images Directory"),
+             std::optional<std::string>("/home/op/sat"));
+    QVERIFY(!platform().ReadSettingNumber("Initialised"));
+  }
+
+  void pauseLetsTheTicksRunOn() {
+    const uint32_t start = platform().TickCount();
+    platform().Pause(60);
+    QVERIFY(platform().TickCount() - start >= 60);
+  }
+
+  void captionAndCloseReachTheWindow() {
+    platform().SetWindowCaption("Kestrel (U5IW0123.CCD 400x300x8 RGB)");
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (U5IW0123.CCD 400x300x8 RGB)"));
+    platform().CloseMainWindow();
+    QVERIFY(!window_->isVisible());
+  }
+};
+
+int RunQtPlatformTests(int argc, char** argv) {
+  QtPlatformTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace kestrel::gui::testing
+
+#include "qt_platform_test.moc"
