@@ -10,45 +10,14 @@
 #include "location/places.h"
 #include "location/report.h"
 #include "support/test_support.h"
+#include "where_fixture.h"
 
 namespace kestrel {
 namespace {
 namespace fs = std::filesystem;
 using testing::ReadBytes;
 using testing::WriteBytes;
-
-// 1998-09-07 10:20:30 UTC.
-constexpr uint32_t kCaptureTime = 905163630;
-constexpr uint32_t kSecondsPerDay = 86400;
-
-// A UO-22-like element set whose epoch is the start of the capture day.
-ElementSet UoSat5Elements() {
-  ElementSet set;
-  set.epochRevolution = 37218;
-  set.epochYear = 98;
-  set.epochDay = 250.0;
-  set.decayRate = 1.6e-7;
-  set.inclination = 98.42;
-  set.raan = 318.5;
-  set.eccentricity = 0.0008;
-  set.argPerigee = 150.2;
-  set.meanAnomaly = 210.0;
-  set.meanMotion = 14.3716;
-  return set;
-}
-
-struct NamedPlace {
-  std::string_view name;
-  double latitude;
-  double longitude;
-};
-
-const NamedPlace kPlaces[] = {
-    {"Guildford", 51.24, -0.59}, {"Seoul", 37.57, 126.98}, {"Lisbon", 38.72, -9.14},
-    {"Kuala Lumpur", 3.14, 101.69}, {"Perth", -31.95, 115.86}, {"Cape Town", -33.92, 18.42},
-    {"Quito", -0.18, -78.47}, {"Honolulu", 21.31, -157.86}, {"Anchorage", 61.22, -149.90},
-    {"Nairobi", -1.29, 36.82}, {"Reykjavik", 64.15, -21.94}, {"Tokyo", 35.68, 139.69},
-};
+using namespace location_testing;
 
 struct WhereFixture : ::testing::Test, testing::SessionFixture {
   fs::path kep = dir / "WiSP.Kep";
@@ -60,34 +29,13 @@ struct WhereFixture : ::testing::Test, testing::SessionFixture {
                       {"UO-22", UoSat5Elements()},
                       {"KO-23", UoSat5Elements()},
                       {"TO-31", UoSat5Elements()}});
-    WritePlaces(std::begin(kPlaces), std::end(kPlaces));
+    WritePlaces(kPlaces);
   }
 
   void WriteElementSets(std::initializer_list<std::pair<std::string_view, ElementSet>> sets) {
-    Bytes file;
-    for (const auto& [name, set] : sets) {
-      const auto record = EncodeElementSet(name, set);
-      file.insert(file.end(), record.begin(), record.end());
-    }
-    WriteBytes(kep, file);
+    WriteBytes(kep, ElementSetFile(sets));
   }
-
-  void WritePlaces(const NamedPlace* begin, const NamedPlace* end) {
-    Bytes file;
-    for (const NamedPlace* place = begin; place != end; ++place) {
-      const auto record = EncodePlace(place->name, place->latitude, place->longitude);
-      file.insert(file.end(), record.begin(), record.end());
-    }
-    WriteBytes(obs, file);
-  }
-
-  // A camera file: 256-byte header with the capture time, then pixels.
-  Bytes CameraFile(uint32_t captureTime, size_t timeOffset = 4, size_t size = 256 + 3000) {
-    Bytes file(size);
-    for (size_t i = 0; i < size; ++i) file[i] = static_cast<uint8_t>(i * 7 + 3);
-    if (size >= timeOffset + 4) StoreU32(file.data() + timeOffset, captureTime);
-    return file;
-  }
+  void WritePlaces(std::span<const NamedPlace> places) { WriteBytes(obs, PlacesFile(places)); }
 
   // What a loader leaves: the file's header in the header buffer.
   void Load(const std::string& name, const Bytes& file) {
@@ -102,16 +50,6 @@ struct WhereFixture : ::testing::Test, testing::SessionFixture {
     return ReportImageInformation(session, name, request);
   }
 };
-
-const std::string kTitle = std::string(23, ' ') +
-                           "UO-22 Image\nRecorded on Mon Sep 07 10:20:30 1998\n";
-
-const std::string kPositionAtEpoch =
-    "           66.7 Degrees North Latitude\n"
-    "         157.4 Degrees East Longitude\n";
-const std::string kReportAtEpoch = kTitle + kPositionAtEpoch +
-                                   "    54 Deg NorthWest and 2560 kilometres\n"
-                                   "        from Anchorage";
 
 TEST_F(WhereFixture, ReportsWhereAPictureWasTakenAndStampsItsFile) {
   const Bytes original = CameraFile(kCaptureTime);
@@ -239,7 +177,7 @@ TEST_F(WhereFixture, ShortensALongReportAndWritesNothingPastTheStatusByte) {
   ASSERT_TRUE(location);
   const NamedPlace place{"Llanfairpwllgwyngyllgogery", location->latitude + 3,
                          SignedLongitude(location->longitude) - 4};
-  WritePlaces(&place, &place + 1);
+  WritePlaces({&place, 1});
   const Bytes original = CameraFile(kCaptureTime);
   Load("U5IW0008", original);
   ASSERT_EQ(Report("U5IW0008").result, 1);
@@ -261,7 +199,7 @@ TEST_F(WhereFixture, GivesNoBearingForAPictureRightOverAPlace) {
   const auto location = LocateAtTime(UoSat5Elements(), 98, 8, 7, 10, 20, 30);
   ASSERT_TRUE(location);
   const NamedPlace place{"Overhead", location->latitude, SignedLongitude(location->longitude)};
-  WritePlaces(&place, &place + 1);
+  WritePlaces({&place, 1});
   Load("U5IW0009", CameraFile(kCaptureTime));
   ASSERT_EQ(Report("U5IW0009").result, 1);
   EXPECT_EQ(platform.BoxTexts(), (std::vector<std::string>{

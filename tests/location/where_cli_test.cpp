@@ -1,0 +1,94 @@
+// kestrel-cli where, run as a user would run it.
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+#include "where_fixture.h"
+
+namespace kestrel {
+namespace {
+using namespace location_testing;
+using testing::ReadBytes;
+using testing::RunProgram;
+using testing::WriteBytes;
+
+struct WhereCli : ::testing::Test {
+  testing::ScratchDir dir;
+  std::string kep = (dir / "keps.bin").string();
+  std::string obs = (dir / "places.bin").string();
+
+  WhereCli() {
+    WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}}));
+    WriteBytes(obs, PlacesFile(kPlaces));
+  }
+};
+
+std::string AsBoxLine(const std::string& text) {
+  std::string line;
+  for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return "[CCD Image Information] " + line + "\n";
+}
+
+TEST_F(WhereCli, PrintsTheReportAndStampsTheFile) {
+  const Bytes picture = CameraFile(kCaptureTime);
+  WriteBytes(dir / "u5iw0001", picture);
+  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "u5iw0001").string(), "--kep",
+                                                 kep, "--obs", obs});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, kReportAtEpoch + "\n");
+  EXPECT_EQ(run.err, AsBoxLine(kReportAtEpoch));
+  const Bytes stamped = ReadBytes(dir / "u5iw0001");
+  EXPECT_EQ(stamped[11], 'C');
+  EXPECT_EQ(stamped[12], 'j');
+
+  // Once stamped, the element sets are read but the stored report is shown.
+  WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}, {"UO-22", {}}}));
+  const auto again = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "u5iw0001").string(),
+                                                   "--kep", kep, "--obs", obs});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(again.out, kReportAtEpoch + "\n");
+  EXPECT_EQ(ReadBytes(dir / "u5iw0001"), stamped);
+}
+
+TEST_F(WhereCli, LeavesTheFileAloneWithNoStamp) {
+  const Bytes picture = CameraFile(kCaptureTime);
+  WriteBytes(dir / "U5IW0002", picture);
+  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", "U5IW0002", "--no-stamp", "--kep", kep,
+                                                 "--obs", obs},
+                              dir.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, kReportAtEpoch + "\n");
+  EXPECT_EQ(ReadBytes(dir / "U5IW0002"), picture);
+}
+
+TEST_F(WhereCli, FailsWithTheMessageOfTheFailure) {
+  WriteBytes(dir / "U5IW0003", CameraFile(kCaptureTime));
+  const std::string missing = (dir / "nowhere.kep").string();
+  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0003").string(), "--kep",
+                                                 missing, "--obs", obs});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "[Error] Cannot open file " + missing + "\n");
+
+  const auto gone = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0009").string()});
+  EXPECT_EQ(gone.exitCode, 1);
+  EXPECT_EQ(gone.err, "[Error] Can't open file U5IW0009\n");
+
+  EXPECT_EQ(RunProgram(KESTREL_CLI_PATH, {"where"}).exitCode, 2);
+  EXPECT_EQ(RunProgram(KESTREL_CLI_PATH, {"where", "A", "B"}).exitCode, 2);
+  EXPECT_EQ(RunProgram(KESTREL_CLI_PATH, {"where", "A", "--kep"}).exitCode, 2);
+}
+
+TEST_F(WhereCli, SaysNothingOfAPictureWithoutCaptureTime) {
+  const Bytes picture = CameraFile(0);
+  WriteBytes(dir / "U5IW0004", picture);
+  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0004").string(), "--kep",
+                                                 kep, "--obs", obs});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadBytes(dir / "U5IW0004"), picture);
+}
+
+}  // namespace
+}  // namespace kestrel

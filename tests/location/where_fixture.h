@@ -1,0 +1,87 @@
+#pragma once
+// Element sets, places and camera files for the tests of the information report.
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "bitmap/block.h"
+#include "location/element_set.h"
+#include "location/places.h"
+
+namespace kestrel::location_testing {
+
+// 1998-09-07 10:20:30 UTC.
+inline constexpr uint32_t kCaptureTime = 905163630;
+inline constexpr uint32_t kSecondsPerDay = 86400;
+
+// A UO-22-like element set whose epoch is the start of the capture day.
+inline ElementSet UoSat5Elements() {
+  ElementSet set;
+  set.epochRevolution = 37218;
+  set.epochYear = 98;
+  set.epochDay = 250.0;
+  set.decayRate = 1.6e-7;
+  set.inclination = 98.42;
+  set.raan = 318.5;
+  set.eccentricity = 0.0008;
+  set.argPerigee = 150.2;
+  set.meanAnomaly = 210.0;
+  set.meanMotion = 14.3716;
+  return set;
+}
+
+struct NamedPlace {
+  std::string_view name;
+  double latitude;
+  double longitude;
+};
+
+inline const NamedPlace kPlaces[] = {
+    {"Guildford", 51.24, -0.59}, {"Seoul", 37.57, 126.98}, {"Lisbon", 38.72, -9.14},
+    {"Kuala Lumpur", 3.14, 101.69}, {"Perth", -31.95, 115.86}, {"Cape Town", -33.92, 18.42},
+    {"Quito", -0.18, -78.47}, {"Honolulu", 21.31, -157.86}, {"Anchorage", 61.22, -149.90},
+    {"Nairobi", -1.29, 36.82}, {"Reykjavik", 64.15, -21.94}, {"Tokyo", 35.68, 139.69},
+};
+
+inline Bytes ElementSetFile(
+    std::initializer_list<std::pair<std::string_view, ElementSet>> sets) {
+  Bytes file;
+  for (const auto& [name, set] : sets) {
+    const auto record = EncodeElementSet(name, set);
+    file.insert(file.end(), record.begin(), record.end());
+  }
+  return file;
+}
+
+inline Bytes PlacesFile(std::span<const NamedPlace> places) {
+  Bytes file;
+  for (const NamedPlace& place : places) {
+    const auto record = EncodePlace(place.name, place.latitude, place.longitude);
+    file.insert(file.end(), record.begin(), record.end());
+  }
+  return file;
+}
+
+// A camera file: 256-byte header with the capture time, then pixels.
+inline Bytes CameraFile(uint32_t captureTime, size_t timeOffset = 4, size_t size = 256 + 3000) {
+  Bytes file(size);
+  for (size_t i = 0; i < size; ++i) file[i] = static_cast<uint8_t>(i * 7 + 3);
+  if (size >= timeOffset + 4) StoreU32(file.data() + timeOffset, captureTime);
+  return file;
+}
+
+// The report on a UO-22 picture taken at kCaptureTime, with UoSat5Elements and kPlaces.
+inline const std::string kTitle =
+    std::string(23, ' ') + "UO-22 Image\nRecorded on Mon Sep 07 10:20:30 1998\n";
+inline const std::string kPositionAtEpoch =
+    "           66.7 Degrees North Latitude\n"
+    "         157.4 Degrees East Longitude\n";
+inline const std::string kReportAtEpoch = kTitle + kPositionAtEpoch +
+                                          "    54 Deg NorthWest and 2560 kilometres\n"
+                                          "        from Anchorage";
+
+}  // namespace kestrel::location_testing
