@@ -6,6 +6,8 @@
 
 #include "bitmap/current_image.h"
 #include "gui/picture_view.h"
+#include "location/image_information.h"
+#include "satfiles/open_flows.h"
 #include "shell/open_file.h"
 
 namespace kestrel::gui {
@@ -24,9 +26,22 @@ MainWindow::~MainWindow() { FreeCurrentImage(session_); }
 
 bool MainWindow::OpenFile(const std::filesystem::path& file) {
   EnterFile(session_, file);
-  if (IsBitmapFileName(session_.state.currentFilePath)) return OpenBitmapAsCurrent(session_);
-  return ShowErrorBox(session_, "%s is not a picture file that can be opened",
-                      session_.state.currentFilePath.c_str()) != 0;
+  const std::string& name = session_.state.currentFilePath;
+  if (IsBitmapFileName(name)) return OpenBitmapAsCurrent(session_);
+  switch (OpenSingleSatelliteFile(session_)) {
+    case SatelliteOpenResult::Shown:
+      return true;
+    case SatelliteOpenResult::Failed:
+      return false;
+    case SatelliteOpenResult::InformationFile:
+      session_.state.shownImage.reset();
+      return ShowImageInformation(session_, name) != 0;
+    case SatelliteOpenResult::CompressedImage:
+    case SatelliteOpenResult::Video:
+      // Decompression and playback have no window of their own yet.
+      return ShowErrorBox(session_, "%s cannot be opened by Kestrel yet", name.c_str()) != 0;
+  }
+  return false;
 }
 
 void MainWindow::PictureChanged(PictureChange change) {

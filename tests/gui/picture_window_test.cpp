@@ -196,6 +196,25 @@ class PictureWindowTest : public QObject {
     ExpectPixels(6, 4, [](int x, int y) { return qRgb(x * 40 + y, x * 40 + y, x * 40 + y); });
   }
 
+  void opensASatelliteCameraFileByItsName() {
+    Bytes file(256 + 608 * 576, 60);
+    kestrel::testing::WriteBytes(dir_ / "u5dw0001", file);
+    QVERIFY(window_->OpenFile(dir_ / "u5dw0001"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (U5DW0001 608x576x8 RGB)"));
+    QCOMPARE(window_->view().PictureSize(), QSize(608, 576));
+  }
+
+  void refusesABitmapNameItCannotFind() {
+    QString text;
+    AnswerNextBox([&](QMessageBox& box) {
+      text = box.text();
+      box.accept();
+    });
+    QVERIFY(!window_->OpenFile(dir_ / "missing.bmp"));
+    QCOMPARE(text, QStringLiteral("Can't open file 'MISSING.BMP'"));
+    QVERIFY(window_->view().Image().isNull());
+  }
+
   void fitsALargePictureIntoTheWorkArea() {
     auto colour = [](int x, int y) { return static_cast<uint32_t>((x & 255) << 16 | (y & 255) << 8); };
     Install("WIDE.BMP", MakeDib(1020, 1000, 24, {}, colour));
