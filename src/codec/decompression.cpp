@@ -1,0 +1,186 @@
+#include "codec/decompression.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "bitmap/current_image.h"
+#include "codec/pair_decoder.h"
+#include "codec/pair_format.h"
+#include "location/image_information.h"
+#include "platform/files.h"
+#include "satfiles/single_image.h"
+#include "shell/session.h"
+
+namespace kestrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kNumberingIndex = 3;       // fourth character: '1' thumbnail, '2' compressed
+constexpr size_t kExtensionKindIndex = 11;  // twelfth character: 'T', 'C' or 'I'
+constexpr size_t kKindIndex = 2;            // third character: 'D' decoded, 'T' thumbnail
+
+void ShowMemoryMessage(Session& session) {
+  ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
+}
+
+// The thumbnail's whole content, or none after its message.
+std::optional<Bytes> ReadThumbnail(Session& session, const std::string& name) {
+  const auto path = FindFileIgnoringCase(session.currentDirectory, name);
+  FileContents file = path ? ReadWholeFile(*path, kPairHeaderLength + kMostThumbnailValues)
+                           : FileContents{{}, FileReadError::Missing};
+  if (file.error == FileReadError::TooLarge) {
+    ShowErrorBox(session, "%s is too large to be a thumbnail", name.c_str());
+    return std::nullopt;
+  }
+  if (!file.ok()) {
+    ShowErrorBox(session, "Can't open file %s", name.c_str());
+    return std::nullopt;
+  }
+  if (file.bytes.size() < kPairHeaderLength) {
+    ShowErrorBox(session, "%s is not a complete thumbnail file", name.c_str());
+    return std::nullopt;
+  }
+  return std::move(file.bytes);
+}
+
+void ShowFault(Session& session, PairFault fault, const std::string& thumbnail,
+               const std::string& compressed) {
+  switch (fault) {
+    case PairFault::None:
+      return;
+    case PairFault::ThumbnailIncomplete:
+      ShowErrorBox(session, "%s is not a complete thumbnail file", thumbnail.c_str());
+      return;
+    case PairFault::CompressedIncomplete:
+      ShowErrorBox(session, "%s is not a complete compressed image file", compressed.c_str());
+      return;
+    case PairFault::SizesDisagree:
+      ShowMessage(session, "The relationship Thumb to Compressed is incorrect",
+                  "Image Allocation Error");
+      return;
+    case PairFault::EmptyPicture:
+      ShowErrorBox(session, "The thumbnail %s describes an empty picture", thumbnail.c_str());
+      return;
+  }
+}
+
+bool DecodeAndWrite(Session& session, bool secondNumbering) {
+  ImageState& s = session.state;
+  const std::string thumbnailName = s.currentFilePath;
+  const std::optional<Bytes> thumbnail = ReadThumbnail(session, thumbnailName);
+  if (!thumbnail) return false;
+  std::copy_n(thumbnail->begin(), kPairHeaderLength, s.fileHeaderBuffer.begin());
+  const PairSize thumbnailSize = HeaderSize(*thumbnail);
+  s.identification.fileWidth = thumbnailSize.width;
+  s.identification.fileHeight = thumbnailSize.height;
+
+  const DecoderNames names = DecoderNamesFor(thumbnailName, secondNumbering);
+  // A decoded picture chosen in place of a thumbnail would be overwritten by its own decoding.
+  if (names.decoded == thumbnailName)
+    return ShowErrorBox(session, "%s is a decoded picture, not a thumbnail", thumbnailName.c_str());
+
+  const size_t values = thumbnail->size() - kPairHeaderLength;
+  const auto compressedPath = names.compressed.empty()
+                                  ? std::nullopt
+                                  : FindFileIgnoringCase(session.currentDirectory, names.compressed);
+  const std::optional<Bytes> compressed =
+      compressedPath ? ReadFilePrefix(*compressedPath, UsableCompressedLength(values)) : std::nullopt;
+  if (!compressed) return ShowErrorBox(session, "Can't open file %s", names.compressed.c_str());
+  if (compressed->size() >= kPairHeaderLength)
+    std::copy_n(compressed->begin(), kPairHeaderLength, s.fileHeaderBuffer.begin());
+
+  DecodedPair decoded = DecodePair(*thumbnail, *compressed);
+  if (decoded.fault != PairFault::None) {
+    ShowFault(session, decoded.fault, thumbnailName, names.compressed);
+    return false;
+  }
+  IdentificationRecord& id = s.identification;
+  id.fileWidth = decoded.size.width;
+  id.fileHeight = decoded.size.height;
+  id.fieldGap = 0;
+  id.headerLength = kPairHeaderLength;
+  id.interlaced = false;
+  id.thumbnail = false;
+  id.spikeFilter = false;
+  id.leftTrim = false;
+  id.autoExposure = false;
+  id.wideAngleTmsat = false;
+
+  Bytes file(kPairHeaderLength + decoded.picture.size());
+  std::copy(s.fileHeaderBuffer.begin(), s.fileHeaderBuffer.end(), file.begin());
+  std::copy(decoded.picture.begin(), decoded.picture.end(), file.begin() + kPairHeaderLength);
+  if (names.decoded.empty() ||
+      !WriteFileReplacing(ResolveFileName(session.currentDirectory, names.decoded), file))
+    return ShowErrorBox(session, "Can't open file %s", names.decoded.c_str());
+  s.currentFilePath = names.decoded;
+  return true;
+}
+
+// For a TMSat name: the thumbnail's name, and whether its compressed partner is only there in
+// the second numbering.
+bool TmsatSecondNumbering(Session& session, const std::string& thumbnailName) {
+  const auto exists = [&](const std::string& name) {
+    return !name.empty() && FindFileIgnoringCase(session.currentDirectory, name).has_value();
+  };
+  return thumbnailName.size() > kNumberingIndex && thumbnailName[kNumberingIndex] == '1' &&
+         !exists(DecoderNamesFor(thumbnailName, false).compressed) &&
+         exists(DecoderNamesFor(thumbnailName, true).compressed);
+}
+
+}  // namespace
+
+bool DecompressPair(Session& session, bool secondNumbering) {
+  FreeCurrentImage(session);
+  try {
+    return DecodeAndWrite(session, secondNumbering);
+  } catch (const std::bad_alloc&) {
+    ShowMemoryMessage(session);
+    return false;
+  }
+}
+
+bool DecompressSingleImage(Session& session, const SingleImageDecompression& options) {
+  ImageState& s = session.state;
+  s.currentFilePath = ToUpperAscii(s.currentFilePath);
+  WaitCursor wait(session.platform);
+  ResetProcessingState(session);
+  s.compressionDone = true;
+
+  // TMSat and "FB" pairs are chosen by any of their names; the thumbnail is the one that
+  // carries 'T' as the last letter of its extension.
+  std::string& name = s.currentFilePath;
+  bool secondNumbering = false;
+  if (name.starts_with("FB") && name.size() > kExtensionKindIndex) {
+    secondNumbering = true;
+    name[kNumberingIndex] = '1';
+    name[kExtensionKindIndex] = 'T';
+  } else if (name.starts_with("TM") && name.size() > kExtensionKindIndex) {
+    name[kExtensionKindIndex] = 'T';
+    secondNumbering = TmsatSecondNumbering(session, name);
+  }
+  if (!DecompressPair(session, secondNumbering)) return false;
+  const std::string decodedName = s.currentFilePath;
+
+  s.singleImageShown = true;
+  s.shownImage = LoadSingleImage(session);
+  const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
+  if (shown && options.showInformation) {
+    // The report is made for the thumbnail, the file that stays.
+    const bool decodedKind = name.size() > kKindIndex && name[kKindIndex] == 'D';
+    if (decodedKind) name[kKindIndex] = 'T';
+    ShowImageInformation(session, name);
+    if (decodedKind) name[kKindIndex] = 'D';
+  }
+  s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
+  if (!options.keepDecodedFile) {
+    std::error_code ignored;
+    fs::remove(ResolveFileName(session.currentDirectory, decodedName), ignored);
+  }
+  return shown;
+}
+
+}  // namespace kestrel
