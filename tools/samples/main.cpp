@@ -1,0 +1,231 @@
+// kestrel-samples DIR: fills DIR with a camera file of every kind Kestrel reads, each an
+// earth-like scene cut to its satellite's geometry and stored in its satellite's layout.
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "camera_files.h"
+#include "capture_times.h"
+#include "platform/files.h"
+#include "satfiles/repeated_blocks.h"
+#include "terrain.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using samples::Band;
+using samples::Bytes;
+using samples::Picture;
+using samples::Satellite;
+
+// Ground distances between pixels, in world units.
+constexpr double kWideStep = 0.004;
+constexpr double kNarrowStep = 0.0009;
+constexpr double kTmsatWideStep = 0.007;
+constexpr double kSpectralStep = 0.0022;
+constexpr double kVideoStep = 0.0016;
+
+constexpr size_t kActHeaderLength = 95;
+constexpr size_t kDarkReferenceColumns = 30;
+constexpr size_t kTm4FrameSpacing = 384 * 288 + 29000;
+constexpr size_t kTm5FrameCount = 10;
+constexpr size_t kTm5FrameSpacing = 144 * 144;
+
+class SampleWriter {
+ public:
+  explicit SampleWriter(fs::path dir) : dir_(std::move(dir)) {}
+
+  void Write(const std::string& name, const Bytes& bytes) {
+    if (!kestrel::WriteFileReplacing(dir_ / name, bytes)) {
+      std::fprintf(stderr, "kestrel-samples: cannot write %s\n", (dir_ / name).c_str());
+      failed_ = true;
+      return;
+    }
+    std::printf("%-14s %8zu bytes\n", name.c_str(), bytes.size());
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  fs::path dir_;
+  bool failed_ = false;
+};
+
+// Where a picture is taken: a coast found near a starting point, at the camera's scale.
+struct Shot {
+  double x, y, step;
+};
+
+Shot Aim(double x, double y, double step) {
+  samples::FindCoast(x, y, step);
+  return {x, y, step};
+}
+
+uint32_t seedCounter = 1;
+
+Picture Render(const Shot& shot, size_t width, size_t height, Band band = Band::Panchromatic) {
+  const samples::View view = samples::CentredView(shot.x, shot.y, shot.step, width, height);
+  return {width, height, samples::RenderScene(view, width, height, band, seedCounter++)};
+}
+
+// Rows of the same view beyond the picture's top (negative `firstRow`) or bottom.
+Bytes RenderRows(const Shot& shot, size_t width, size_t height, std::ptrdiff_t firstRow,
+                 size_t rows, Band band) {
+  samples::View view = samples::CentredView(shot.x, shot.y, shot.step, width, height);
+  view.top += static_cast<double>(firstRow) * shot.step;
+  return samples::RenderScene(view, width, rows, band, seedCounter++);
+}
+
+// A picture from a camera whose first columns are dark reference pixels, which the loader trims.
+Picture RenderTrimmed(const Shot& shot, size_t width, size_t height) {
+  Picture picture = Render(shot, width, height);
+  samples::AddDarkReference(picture, kDarkReferenceColumns);
+  return picture;
+}
+
+Bytes RawImage(uint32_t time, const Picture& picture, size_t gap) {
+  return samples::Concat(samples::CameraHeader(time), samples::FieldBody(picture, gap));
+}
+
+Bytes Decoded(uint32_t time, const Picture& picture) {
+  return samples::Concat(samples::SizedHeader(time, picture.width, picture.height), picture.pixels);
+}
+
+// A decoded picture and the thumbnail that came down with it.
+void WriteDecodedPair(SampleWriter& out, const std::string& imageName,
+                      const std::string& thumbnailName, uint32_t time, const Shot& shot,
+                      size_t width, size_t height, bool trimmed) {
+  const Picture picture = trimmed ? RenderTrimmed(shot, width, height) : Render(shot, width, height);
+  out.Write(imageName, Decoded(time, picture));
+  out.Write(thumbnailName, Decoded(time, samples::Thumbnail(picture)));
+}
+
+void WriteUosat(SampleWriter& out) {
+  const uint32_t time = samples::SampleCaptureTime(Satellite::Uosat5);
+  // A raw download whose downlink repeated some blocks, and a tired CCD's hot pixels.
+  Picture wide = RenderTrimmed(Aim(3.0, 1.0, kWideStep), 611, 576);
+  samples::AddHotPixels(wide, 60, 77);
+  const Bytes image = RawImage(time, wide, 355);
+  // Late in the second field, so that even the uncleaned file shows the scene.
+  const Bytes raw = samples::WithRepeatedBlocks(image, {{2900, 0}, {3050, 5}, {3180, 8}});
+  if (kestrel::DropRepeatedBlocks(raw) != image) std::fprintf(stderr, "kestrel-samples: U5IW0001 repeats do not clean\n");
+  out.Write("U5IW0001", raw);
+
+  Picture older = RenderTrimmed(Aim(-6.0, 4.0, kWideStep), 611, 576);
+  samples::AddHotPixels(older, 40, 78);
+  out.Write("IM000123", RawImage(time + 6060, older, 355));
+  WriteDecodedPair(out, "U5DW0004", "U5TW0004", time + 600, Aim(9.0, -3.0, kWideStep), 608, 576, true);
+  WriteDecodedPair(out, "IMD00125", "IMT00125", time + 1200, Aim(-2.0, -8.0, kWideStep), 608, 576, true);
+  out.Write("U5E00005", samples::FieldBody(Render(Aim(14.0, 6.0, kWideStep), 611, 576), 0));
+}
+
+void WriteKitsat1(SampleWriter& out) {
+  const uint32_t time = samples::SampleCaptureTime(Satellite::Kitsat1);
+  // The top of the picture came down in another pass, brighter: a seam for the repair.
+  Picture seamed = RenderTrimmed(Aim(21.0, -4.0, kWideStep), 611, 576);
+  samples::AddSeam(seamed, 100, 18);
+  out.Write("KAIW0002", RawImage(time, seamed, 355));
+  out.Write("KAIN0003",
+            RawImage(time + 300, RenderTrimmed(Aim(24.0, 9.0, kNarrowStep), 611, 576), 355));
+  WriteDecodedPair(out, "KADW0006", "KATW0006", time + 900, Aim(-12.0, 12.0, kWideStep), 608, 576, true);
+  out.Write("KAE00007", samples::FieldBody(Render(Aim(30.0, 2.0, kWideStep), 611, 576), 0));
+}
+
+void WriteKitsat2(SampleWriter& out) {
+  const uint32_t time = samples::SampleCaptureTime(Satellite::Kitsat2);
+  out.Write("KBIW0008", RawImage(time, Render(Aim(-18.0, -6.0, kWideStep), 511, 502), 0));
+  out.Write("KBIN0009",
+            RawImage(time + 60, RenderTrimmed(Aim(-20.0, 8.0, kNarrowStep), 611, 576), 355));
+  WriteDecodedPair(out, "KBDW0008", "KBTW0008", time + 600, Aim(-25.0, -14.0, kWideStep), 512, 496, false);
+  WriteDecodedPair(out, "KBDN0009", "KBTN0009", time + 660, Aim(-27.0, 15.0, kNarrowStep), 608, 576, true);
+  out.Write("KBE00010", samples::FieldBody(Render(Aim(-31.0, 1.0, kWideStep), 611, 576), 0));
+}
+
+void WritePosat(SampleWriter& out) {
+  const uint32_t time = samples::SampleCaptureTime(Satellite::Posat1);
+  WriteDecodedPair(out, "P1D00011", "P1TW0011", time, Aim(36.0, -9.0, kWideStep), 576, 560, false);
+}
+
+// The three planes of a colour set, stored so that the set reader's fixed registration (plane 1
+// placed 3 bytes in, plane 3 moved back 14242 bytes) and its half turn of plane 2 line them up.
+void WriteColourSet(SampleWriter& out, const std::string& digits) {
+  const Shot shot = Aim(42.0, 18.0, kSpectralStep);
+  const size_t side = 1020;
+  const Picture infrared = Render(shot, side, side, Band::NearInfrared);
+  const Bytes belowInfrared = RenderRows(shot, side, side, side, 1, Band::NearInfrared);
+  out.Write("TM1" + digits + ".IMI", samples::Shifted(infrared.pixels, belowInfrared, 3));
+  out.Write("TM2" + digits + ".IMI", samples::HalfTurn(Render(shot, side, side, Band::VisibleRed)).pixels);
+  const Picture green = Render(shot, side, side, Band::VisibleGreen);
+  Bytes aboveGreen = RenderRows(shot, side, side, -14, 14, Band::VisibleGreen);
+  std::reverse(aboveGreen.begin(), aboveGreen.end());  // nearest the picture first
+  out.Write("TM3" + digits + ".IMI", samples::Shifted(green.pixels, aboveGreen, -14242));
+}
+
+void WriteTmsat(SampleWriter& out) {
+  const Shot wide = Aim(50.0, -20.0, kTmsatWideStep);
+  out.Write("TM000100.IMI", samples::WideAngleBody(Render(wide, 611, 576)));
+  out.Write("TM000100.IMT", Render({wide.x, wide.y, wide.step * 4.2}, 141, 145).pixels);
+  WriteColourSet(out, "00200");
+  // A plane whose siblings never came down loads as a grey picture of its own.
+  const Shot lone = Aim(-40.0, -25.0, kSpectralStep);
+  const Picture plane = Render(lone, 1020, 1020, Band::NearInfrared);
+  out.Write("TM100300.IMI",
+            samples::Shifted(plane.pixels, RenderRows(lone, 1020, 1020, 1020, 1, Band::NearInfrared), 3));
+
+  // Video: the ground drifting through the frame as the satellite passes.
+  const Shot pass = Aim(58.0, 7.0, kVideoStep);
+  std::vector<Picture> frames;
+  for (int k = 0; k < 8; ++k) frames.push_back(Render({pass.x, pass.y + k * 40 * pass.step, pass.step}, 382, 287));
+  out.Write("TM400400.IMI", samples::SeparatedFrames(frames, kTm4FrameSpacing));
+  const Shot close = Aim(-55.0, 30.0, kVideoStep);
+  std::vector<Picture> small;
+  for (int k = 0; k <= static_cast<int>(kTm5FrameCount); ++k)
+    small.push_back(Render({close.x + k * 12 * close.step, close.y, close.step}, 141, 141));
+  out.Write("TM500500.IMI", samples::ContiguousFrames(small, kTm5FrameCount * kTm5FrameSpacing));
+}
+
+void WriteKeywordFiles(SampleWriter& out) {
+  out.Write("SPECIAL1", Render(Aim(64.0, -33.0, kSpectralStep), 1020, 1020).pixels);
+  out.Write("TOPAZ001", Render(Aim(-64.0, -2.0, kSpectralStep), 1008, 1024).pixels);
+  out.Write("THUMB001", Render(Aim(70.0, 40.0, kWideStep * 2.4), 252, 256).pixels);
+}
+
+// Raw downloads for the five Preview ACT layouts.
+void WriteActDownloads(SampleWriter& out) {
+  const Bytes header(kActHeaderLength, 0);
+  const auto act = [&](const std::string& name, const Bytes& body) {
+    out.Write(name, samples::Concat(header, body));
+  };
+  act("U5IW0021.ACT", samples::FieldBody(Render(Aim(-70.0, 12.0, kWideStep), 611, 576), 355));
+  act("KAIW0022.ACT", samples::FieldBody(Render(Aim(75.0, -15.0, kWideStep), 611, 576), 355));
+  act("KBIW0023.ACT", samples::FieldBody(Render(Aim(-78.0, -30.0, kWideStep), 511, 502), 0));
+  act("TM100024.ACT", Render(Aim(82.0, 22.0, kSpectralStep), 1020, 1020, Band::NearInfrared).pixels);
+  act("TM000025.ACT", samples::FieldBody(Render(Aim(-85.0, 35.0, kTmsatWideStep), 611, 576), 0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: kestrel-samples DIR\n");
+    return 2;
+  }
+  const fs::path dir = fs::absolute(argv[1]);
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (!fs::is_directory(dir)) {
+    std::fprintf(stderr, "kestrel-samples: cannot make the folder %s\n", dir.c_str());
+    return 1;
+  }
+  SampleWriter out(dir);
+  WriteUosat(out);
+  WriteKitsat1(out);
+  WriteKitsat2(out);
+  WritePosat(out);
+  WriteTmsat(out);
+  WriteKeywordFiles(out);
+  WriteActDownloads(out);
+  return out.failed() ? 1 : 0;
+}
