@@ -101,18 +101,18 @@ bool CompressCurrentImage(Session& session) {
   }
 }
 
-void SaveAsComp(Session& session) {
+bool SaveAsComp(Session& session) {
   ImageState& s = session.state;
   const std::string& name = s.currentFilePath;
   if (!name.starts_with("TM00")) {
     if (name.starts_with("TM") && !s.openedFromShell) {
       ShowMessage(session, kTmsatAdvice, "Compression Information", BoxIcon::None);
-      return;
+      return false;
     }
     s.openedFromShell = false;
   }
   WaitCursor wait(session.platform);
-  if (!s.rotationAvailable) return;
+  if (!s.rotationAvailable) return false;
   ResetProcessingState(session);
   s.singleImageShown = true;
   // The thumbnail is read as written; a source read again after a failure is read as it
@@ -121,6 +121,7 @@ void SaveAsComp(Session& session) {
   s.shownImage = LoadSingleImage(session);
   if (s.shownImage) SetCurrentImage(session, s.shownImage);
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
+  return s.compressionDone;
 }
 
 }  // namespace kestrel

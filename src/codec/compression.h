@@ -16,7 +16,7 @@ bool CompressCurrentImage(Session& session);
 
 // Save as Comp: TMSat spectral planes only when opened from outside the program; compresses
 // the loaded picture, then loads and shows the thumbnail it wrote (or, when compressing
-// failed, the source picture again).
-void SaveAsComp(Session& session);
+// failed, the source picture again). True when the pair was written.
+bool SaveAsComp(Session& session);
 
 }  // namespace kestrel

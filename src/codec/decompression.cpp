@@ -79,9 +79,11 @@ bool DecodeAndWrite(Session& session, bool secondNumbering) {
   s.identification.fileHeight = thumbnailSize.height;
 
   const DecoderNames names = DecoderNamesFor(thumbnailName, secondNumbering);
-  // A decoded picture chosen in place of a thumbnail would be overwritten by its own decoding.
-  if (names.decoded == thumbnailName)
-    return ShowErrorBox(session, "%s is a decoded picture, not a thumbnail", thumbnailName.c_str());
+  // The decoded file is a transit file, deleted once shown: it must not take the place of a
+  // file that is already there (the picture the pair was made from, or the thumbnail itself).
+  if (!names.decoded.empty() && FindFileIgnoringCase(session.currentDirectory, names.decoded))
+    return ShowErrorBox(session, "%s already exists and is not replaced by a decoded picture",
+                        names.decoded.c_str());
 
   const size_t values = thumbnail->size() - kPairHeaderLength;
   const auto compressedPath = names.compressed.empty()

@@ -104,7 +104,12 @@ TEST_F(CompressionTest, SaveAsCompWritesThePairAndShowsTheThumbnail) {
   EXPECT_EQ(session.state.exposureLevel, 255 - session.state.imageAverage);
   EXPECT_EQ(f.platform.cursorDepth, 0);
 
-  // Decompressing the pair gives the picture back exactly.
+  // The source sits under the decoded name, so decompressing leaves it alone...
+  session.state.currentFilePath = "U5TW0001.CCD";
+  EXPECT_FALSE(DecompressPair(session, false));
+  EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), CameraFile(64, 32, pixels));
+  // ...and, moved away, the pair gives the picture back exactly.
+  fs::rename(f.dir / "U5DW0001.CCD", f.dir / "SOURCE.CCD");
   session.state.currentFilePath = "U5TW0001.CCD";
   ASSERT_TRUE(DecompressPair(session, false));
   const Bytes decoded = ReadBytes(f.dir / "U5DW0001.CCD");

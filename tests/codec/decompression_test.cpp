@@ -144,12 +144,20 @@ TEST_F(DecompressPairTest, HostileFilesGetAClearMessageAndWriteNothing) {
   EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
 }
 
-TEST_F(DecompressPairTest, ADecodedPictureChosenAsThumbnailIsLeftAlone) {
-  WriteBytes(f.dir / "U5DW0001.CCD", kExampleThumbnail);
-  WriteBytes(f.dir / "U5CW0001", kExampleCompressed);
-  EXPECT_FALSE(Decompress("U5DW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "U5DW0001.CCD is a decoded picture, not a thumbnail");
-  EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), kExampleThumbnail);
+TEST_F(DecompressPairTest, AnExistingFileOfTheDecodedNameIsNeverReplaced) {
+  // The picture the pair was made from sits under the decoded name.
+  WritePair("U5TW0001.CCD", "U5CW0001");
+  WriteBytes(f.dir / "u5dw0001.ccd", Bytes{1, 2, 3});
+  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
+  EXPECT_EQ(f.platform.BoxTexts().back(),
+            "U5DW0001.CCD already exists and is not replaced by a decoded picture");
+  EXPECT_EQ(ReadBytes(f.dir / "u5dw0001.ccd"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
+  // A decoded picture chosen in place of a thumbnail would be its own decoded file.
+  WriteBytes(f.dir / "U5CW0002", kExampleCompressed);
+  WriteBytes(f.dir / "U5DW0002.CCD", kExampleThumbnail);
+  EXPECT_FALSE(Decompress("U5DW0002.CCD"));
+  EXPECT_EQ(ReadBytes(f.dir / "U5DW0002.CCD"), kExampleThumbnail);
 }
 
 TEST_F(DecompressPairTest, AnUnwritableDecodedFileKeepsTheThumbnailCurrent) {
@@ -205,12 +213,15 @@ TEST_F(DecompressSingleImageTest, KeepsTheDecodedFileWhenAsked) {
 
 TEST_F(DecompressSingleImageTest, AFailedDecodingDeletesNothing) {
   WriteBytes(f.dir / "U5TW0001.CCD", kExampleThumbnail);
-  WriteBytes(f.dir / "U5DW0001.CCD", Bytes{1, 2, 3});  // someone's own file of that name
   EXPECT_FALSE(Run("U5TW0001.CCD"));
   EXPECT_EQ(f.platform.BoxTexts(), std::vector<std::string>{"Can't open file U5CW0001"});
-  EXPECT_TRUE(fs::exists(f.dir / "U5TW0001.CCD"));
-  EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
   EXPECT_FALSE(session.state.current.imageDisplayable);
+  // Nor does one refused for the source picture sitting under the decoded name.
+  WritePair("U5TW0001.CCD", "U5CW0001");
+  WriteBytes(f.dir / "U5DW0001.CCD", Bytes{1, 2, 3});
+  EXPECT_FALSE(Run("U5TW0001.CCD"));
+  EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), (Bytes{1, 2, 3}));
 }
 
 TEST_F(DecompressSingleImageTest, FbPairsAreChosenByTheirCompressedName) {
