@@ -1,10 +1,10 @@
 #include "gui/picture_view.h"
 
 #include <QKeyEvent>
-#include <algorithm>
-#include <iterator>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
+#include <iterator>
 
 #include "bitmap/current_image.h"
 #include "shell/scrolling.h"
