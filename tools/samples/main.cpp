@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "satfiles/repeated_blocks.h"
 #include "terrain.h"
+#include "wisp_files.h"
 
 namespace {
 
@@ -227,5 +228,6 @@ int main(int argc, char** argv) {
   WriteTmsat(out);
   WriteKeywordFiles(out);
   WriteActDownloads(out);
-  return out.failed() ? 1 : 0;
+  const bool wispFilesWritten = samples::WriteWispFiles(dir);
+  return out.failed() || !wispFilesWritten ? 1 : 0;
 }
