@@ -338,6 +338,18 @@ TEST_F(WhereFixture, SaysWhenThePictureFileIsGone) {
   EXPECT_EQ(platform.BoxTexts(), (std::vector<std::string>{"Can't open file U5IW0001"}));
 }
 
+TEST_F(WhereFixture, SaysWhenTheSetsInformationFileCannotBeUsed) {
+  fs::create_directory(dir / "TM0D0042.IMW");
+  Load("TM1D0042.IMC", CameraFile(kCaptureTime, 16));
+  EXPECT_EQ(Report("TM1D0042.IMC").result, 0);
+  // A name too short to name its information file.
+  Load("TM1D0042", CameraFile(kCaptureTime, 16));
+  EXPECT_EQ(Report("TM1D0042").result, 0);
+  EXPECT_EQ(platform.BoxTexts(), (std::vector<std::string>{"Can't open file TM0D0042.IMW",
+                                                           "Can't open file TM1D0042"}));
+  EXPECT_TRUE(fs::is_directory(dir / "TM0D0042.IMW"));
+}
+
 TEST_F(WhereFixture, FindsTheGroundStationFilesThroughTheSettings) {
   fs::create_directories(dir / "wisp" / "keps");
   fs::rename(kep, dir / "wisp" / "keps" / "wisp.kep");

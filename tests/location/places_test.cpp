@@ -91,7 +91,8 @@ TEST(NearestPlace, GivesNoBearingRightOverAPlace) {
 
 TEST(NearestPlace, PassesOverPartialRecordsAndCoordinatesThatAreNoNumbers) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  Bytes places = PlacesFile({{"Broken", nan, 0}, {"Also broken", 10, INFINITY}, {"Dakar", 14.7, -17.4}});
+  Bytes places =
+      PlacesFile({{"Broken", nan, 0}, {"Also broken", 10, INFINITY}, {"Dakar", 14.7, -17.4}});
   const auto partial = EncodePlace("Nearer", 14.0, -17.0);
   places.insert(places.end(), partial.begin(), partial.begin() + 49);
   const auto nearest = NearestPlace(places, 14.0, -17.0);

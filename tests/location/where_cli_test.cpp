@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+#include <string>
+
 #include "support/test_support.h"
 #include "where_fixture.h"
 
@@ -88,6 +92,23 @@ TEST_F(WhereCli, SaysNothingOfAPictureWithoutCaptureTime) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(ReadBytes(dir / "U5IW0004"), picture);
+}
+
+TEST(WhereSamples, ReportPositionsForTheSamplePictures) {
+  testing::ScratchDir dir;
+  ASSERT_EQ(RunProgram(KESTREL_SAMPLES_PATH, {dir.path().string()}).exitCode, 0);
+  std::set<std::string> reported;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("WiSP.") || name.ends_with(".ACT")) continue;
+    const auto run = RunProgram(KESTREL_CLI_PATH, {"where", name, "--no-stamp"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err;
+    if (run.out.empty()) continue;  // no capture time in this kind of file
+    EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << name << ":\n" << run.out;
+    EXPECT_NE(run.out.find(" kilometres\n        from "), std::string::npos) << run.out;
+    reported.insert(run.out.substr(23, 5));
+  }
+  EXPECT_EQ(reported, (std::set<std::string>{"KO-23", "KO-25", "POSAT", "UO-22"}));
 }
 
 }  // namespace
