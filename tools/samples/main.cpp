@@ -2,6 +2,7 @@
 // earth-like scene cut to its satellite's geometry and stored in its satellite's layout.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -31,6 +32,7 @@ constexpr double kVideoStep = 0.0016;
 
 constexpr size_t kActHeaderLength = 95;
 constexpr size_t kDarkReferenceColumns = 30;
+constexpr size_t kSeamRow = 100;
 constexpr size_t kTm4FrameSpacing = 384 * 288 + 29000;
 constexpr size_t kTm5FrameCount = 10;
 constexpr size_t kTm5FrameSpacing = 144 * 144;
@@ -86,6 +88,12 @@ Picture RenderTrimmed(const Shot& shot, size_t width, size_t height) {
   return picture;
 }
 
+double MeanOfRows(const Picture& picture, size_t from, size_t to) {
+  double sum = 0;
+  for (size_t i = from * picture.width; i < to * picture.width; ++i) sum += picture.pixels[i];
+  return sum / static_cast<double>((to - from) * picture.width);
+}
+
 Bytes RawImage(uint32_t time, const Picture& picture, size_t gap) {
   return samples::Concat(samples::CameraHeader(time), samples::FieldBody(picture, gap));
 }
@@ -124,9 +132,17 @@ void WriteUosat(SampleWriter& out) {
 
 void WriteKitsat1(SampleWriter& out) {
   const uint32_t time = samples::SampleCaptureTime(Satellite::Kitsat1);
-  // The top of the picture came down in another pass, brighter: a seam for the repair.
-  Picture seamed = RenderTrimmed(Aim(21.0, -4.0, kWideStep), 611, 576);
-  samples::AddSeam(seamed, 100, 18);
+  // The top of the picture came down in another pass, brighter: a seam for the repair. The
+  // repair measures the seam against the whole picture's mean, so the scene is one whose top
+  // rows are about as bright as the whole, and not so bright that the seam saturates.
+  Picture seamed;
+  for (double x = 21.0; x < 80.0; x += 3.0) {
+    seamed = RenderTrimmed(Aim(x, -4.0, kWideStep), 611, 576);
+    const double top = MeanOfRows(seamed, 0, kSeamRow);
+    const double atSeam = MeanOfRows(seamed, kSeamRow - 4, kSeamRow + 4);
+    if (std::abs(top - MeanOfRows(seamed, 0, seamed.height)) < 3 && atSeam < 180) break;
+  }
+  samples::AddSeam(seamed, kSeamRow, 18);
   out.Write("KAIW0002", RawImage(time, seamed, 355));
   out.Write("KAIN0003",
             RawImage(time + 300, RenderTrimmed(Aim(24.0, 9.0, kNarrowStep), 611, 576), 355));
