@@ -108,11 +108,16 @@ void SpikeFilter(std::span<uint8_t> bytes) {
   size_t i = 1;
   while (i + 1 < n) {
     if (!previousChanged && i + kChunk < n) {
+      // Byte arithmetic without widening, so that the compiler can run it on vectors.
       uint8_t candidates = 0;
-      for (size_t k = i; k < i + kChunk; ++k) {
-        const int centre = p[k];
-        candidates |= static_cast<uint8_t>((std::abs(centre - p[k - 1]) > kSpikeStep) &
-                                           (std::abs(centre - p[k + 1]) > kSpikeStep));
+      const uint8_t* chunk = p + i;
+      for (size_t k = 0; k < kChunk; ++k) {
+        const uint8_t centre = chunk[k];
+        const uint8_t left = chunk[k - 1];
+        const uint8_t right = chunk[k + 1];
+        const auto leftStep = static_cast<uint8_t>(centre > left ? centre - left : left - centre);
+        const auto rightStep = static_cast<uint8_t>(centre > right ? centre - right : right - centre);
+        candidates |= static_cast<uint8_t>((leftStep > kSpikeStep) & (rightStep > kSpikeStep));
       }
       if (!candidates) {
         i += kChunk;
@@ -154,8 +159,10 @@ Block LoadSingleImage(Session& session) {
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   const std::string& name = s.currentFilePath;
   const auto path = FindFileIgnoringCase(session.currentDirectory, name);
-  // A wrong-sized file is read up to the slack beyond its body, a download up to its limit.
-  const size_t readLimit = id.headerLength + (actDownload ? kActBodySize : *area + kCorruptFileSlack);
+  // Read as much as the largest pixel area the body can need, so that the buffer read into
+  // becomes the raw buffer without being copied again.
+  const size_t largestBody = actDownload ? kActBodySize : *area + kCorruptFileSlack;
+  const size_t readLimit = id.headerLength + LoaderBlockSize(largestBody);
   auto raw = path ? ReadFilePrefix(*path, readLimit) : std::nullopt;
   const auto fileSize = raw ? RegularFileSize(*path) : std::nullopt;
   if (!fileSize) return ShowErrorBox(session, "Can't open file %s", name.c_str()), Block{};
@@ -178,7 +185,7 @@ Block LoadSingleImage(Session& session) {
   }
 
   // The header goes to the header buffer; the body stays where it was read, in a buffer of the
-  // pixel area's size whose unread bytes are zero.
+  // pixel area's size whose bytes beyond the body are zero.
   const size_t headerRead = std::min<size_t>(raw->size(), id.headerLength);
   std::copy_n(raw->begin(), std::min(headerRead, s.fileHeaderBuffer.size()),
               s.fileHeaderBuffer.begin());

@@ -1,0 +1,104 @@
+// LoadSingleImage of a field picture and of a spectral plane, and RemoveRepeatedBlocks of a
+// megabyte raw file, each beside memcpy of the same number of bytes.
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/scripted_platform.h"
+#include "satfiles/identification.h"
+#include "satfiles/repeated_blocks.h"
+#include "satfiles/single_image.h"
+#include "shell/session.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A smooth scene with noise and the odd spike, like a camera picture.
+kestrel::Bytes Scene(size_t size) {
+  kestrel::Bytes bytes(size);
+  uint32_t seed = 1;
+  for (size_t i = 0; i < size; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    bytes[i] = static_cast<uint8_t>(80 + (i / 611) % 90 + (seed >> 30) + ((seed >> 20) % 997 == 0 ? 100 : 0));
+  }
+  return bytes;
+}
+
+const fs::path& Folder() {
+  static const fs::path dir = [] {
+    fs::path d = fs::temp_directory_path() / ("kestrel-bench-satfiles-" + std::to_string(::getpid()));
+    fs::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+fs::path WriteSample(const std::string& name, size_t size) {
+  const fs::path path = Folder() / name;
+  const kestrel::Bytes bytes = Scene(size);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+void Load(benchmark::State& state, const std::string& name, size_t fileSize) {
+  WriteSample(name, fileSize);
+  kestrel::ScriptedPlatform platform;
+  kestrel::Session session(platform, Folder());
+  for (auto _ : state) {
+    session.state.currentFilePath = name;
+    kestrel::IdentifyImageFile(session);
+    benchmark::DoNotOptimize(kestrel::LoadSingleImage(session));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileSize));
+}
+
+void Copy(benchmark::State& state, size_t size) {
+  const kestrel::Bytes source = Scene(size);
+  kestrel::Bytes target(size);
+  for (auto _ : state) {
+    std::memcpy(target.data(), source.data(), size);
+    benchmark::DoNotOptimize(target.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+}
+
+constexpr size_t kFieldFileSize = 611 * 576 + 256;
+constexpr size_t kPlaneFileSize = 1020 * 1020;
+constexpr size_t kRawFileSize = 1 << 20;
+
+void BM_LoadFieldImage_U5IW(benchmark::State& state) { Load(state, "U5IW0001", kFieldFileSize); }
+void BM_LoadFieldImage_KAIW(benchmark::State& state) { Load(state, "KAIW0001", kFieldFileSize); }
+void BM_MemcpyFieldImage(benchmark::State& state) { Copy(state, kFieldFileSize); }
+void BM_LoadSpectralPlane(benchmark::State& state) { Load(state, "TM100001.IMI", kPlaneFileSize); }
+void BM_MemcpySpectralPlane(benchmark::State& state) { Copy(state, kPlaneFileSize); }
+
+void BM_RemoveRepeatedBlocks(benchmark::State& state) {
+  const kestrel::Bytes raw = Scene(kRawFileSize);
+  for (auto _ : state) benchmark::DoNotOptimize(kestrel::DropRepeatedBlocks(raw));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kRawFileSize));
+}
+void BM_RemoveRepeatedBlocksFile(benchmark::State& state) {
+  const fs::path source = WriteSample("U5IW0002", kRawFileSize);
+  for (auto _ : state) kestrel::RemoveRepeatedBlocks(source, Folder() / "U5IW0002.CCD");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kRawFileSize));
+}
+void BM_MemcpyRawFile(benchmark::State& state) { Copy(state, kRawFileSize); }
+
+BENCHMARK(BM_LoadFieldImage_U5IW);
+BENCHMARK(BM_LoadFieldImage_KAIW);
+BENCHMARK(BM_MemcpyFieldImage);
+BENCHMARK(BM_LoadSpectralPlane);
+BENCHMARK(BM_MemcpySpectralPlane);
+BENCHMARK(BM_RemoveRepeatedBlocks);
+BENCHMARK(BM_RemoveRepeatedBlocksFile);
+BENCHMARK(BM_MemcpyRawFile);
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Identification and loading of satellite files with fuzzed names and contents: the first
+// bytes choose a name, the rest is the file.
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "platform/scripted_platform.h"
+#include "satfiles/act_preview.h"
+#include "satfiles/identification.h"
+#include "satfiles/open_flows.h"
+#include "satfiles/repeated_blocks.h"
+#include "satfiles/single_image.h"
+#include "shell/session.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names of every kind, and some that are none.
+constexpr std::array<std::string_view, 40> kNames{
+    "U5IW0123", "IM000123", "KAIW0001", "KAIN0001", "KBIN0042", "IMT00123", "KBTN0001",
+    "U5TW0001", "KAT00001", "KBTW0001", "TM500001.IMI", "P1TW0001", "U5E00001", "KAE00001",
+    "KBE00001", "KBIW0001", "P1D00001", "KBDW0001", "IMD00123", "U5DW0001", "KAD00001",
+    "TM112345.IMI", "TM212345.IMI", "TM000100.IMI", "TM012345.IMT", "TM400001.IMI",
+    "SPECIAL1", "TOPAZ001", "THUMB001", "TM112345.IMT", "XSPECIAL", "A", "U5", "KBI",
+    "P1C00123.CCD", "PICTURE.BMP", "IM000123.ACT", "TM112345.IMC", "TM0D0042.IMW", "u5iw0001.ccd"};
+
+const fs::path& WorkDirectory() {
+  static const fs::path dir = [] {
+    fs::path d = fs::temp_directory_path() / ("kestrel-fuzz-satfiles-" + std::to_string(::getpid()));
+    fs::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  const uint8_t choice = data[0];
+  const uint8_t flags = data[1];
+  std::string name(kNames[choice % kNames.size()]);
+  // Now and then a name made of the input itself: short, odd, any case.
+  if (choice >= 240 && size > 4) {
+    name.assign(reinterpret_cast<const char*>(data + 2), std::min<size_t>(data[2] % 12, size - 3));
+    for (char& c : name)
+      if (c == '/' || c == '\0' || c == '.') c = 'X';
+  }
+  const fs::path& dir = WorkDirectory();
+  for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
+  const fs::path file = dir / (name.empty() ? std::string("EMPTY") : name);
+  if (flags & 0x80) {
+    fs::create_directory(file);  // a folder carrying a picture's name
+  } else {
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data + 2),
+                                                static_cast<std::streamsize>(size - 2));
+  }
+
+  kestrel::ScriptedPlatform platform;
+  kestrel::Session session(platform, dir);
+  session.state.currentFilePath = name;
+  session.state.compressionDone = flags & 1;
+  if (flags & 2) {
+    kestrel::PreviewActDownload(session, static_cast<kestrel::ActPreset>((flags >> 2) % 5));
+  } else {
+    kestrel::OpenSingleSatelliteFile(session);
+  }
+  if (flags & 0x40) kestrel::RemoveRepeatedBlocks(file, dir / "CLEANED.CCD");
+  return 0;
+}
