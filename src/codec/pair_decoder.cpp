@@ -39,23 +39,16 @@ constexpr auto kQuadrantHighFactors = HighFactors<kQuadrantPixels>();
 constexpr auto kWholeLowFactors = LowFactors<kWholePixels>();
 constexpr auto kWholeHighFactors = HighFactors<kWholePixels>();
 
-// The record bytes that the four codes of one map byte ask for.
-constexpr std::array<uint8_t, 256> RecordLengths() {
-  std::array<uint8_t, 256> lengths{};
-  for (uint32_t codes = 0; codes < 256; ++codes) {
-    size_t length = 0;
-    for (uint32_t k = 0; k < kBlocksPerMapByte; ++k) {
-      const uint32_t code = (codes >> (2 * k)) & 3;
-      length += code == kQuadrantBlock ? kQuadrantRecordLength
-                : code == kWholeBlock  ? kWholeRecordLength
-                                       : 0;
-    }
-    lengths[codes] = static_cast<uint8_t>(length);
-  }
-  return lengths;
-}
-constexpr auto kRecordLengths = RecordLengths();
+// The most record bytes the four codes of one map byte can ask for.
 constexpr size_t kMostRecordBytesPerMapByte = kBlocksPerMapByte * kQuadrantRecordLength;
+
+// High pixels marked in a bit-plane byte (a table: the target need not count bits itself).
+constexpr std::array<uint8_t, 256> BitCounts() {
+  std::array<uint8_t, 256> counts{};
+  for (uint32_t bits = 0; bits < 256; ++bits) counts[bits] = static_cast<uint8_t>(std::popcount(bits));
+  return counts;
+}
+constexpr auto kBitCounts = BitCounts();
 
 // A block row of four pixels is handled as one 32-bit word; these masks select the pixels whose
 // bits are set in a 4-bit row of a bit-plane byte.
@@ -99,7 +92,7 @@ BlockRows WholeBlock(uint32_t mean, const uint8_t* record) {
   const uint32_t spread = record[whole_record::kSpread];
   const uint32_t top = record[whole_record::kTopPlane];
   const uint32_t bottom = record[whole_record::kBottomPlane];
-  const auto high = static_cast<size_t>(std::popcount(top) + std::popcount(bottom));
+  const size_t high = size_t{kBitCounts[top]} + kBitCounts[bottom];
   const Levels l = LevelsAround(mean, spread, kWholeLowFactors[high], kWholeHighFactors[high]);
   const uint32_t low = Broadcast(l.low);
   const uint32_t up = Broadcast(l.high);
@@ -111,8 +104,8 @@ BlockRows WholeBlock(uint32_t mean, const uint8_t* record) {
 // row, the right one in the high two.
 void QuadrantPair(uint32_t leftMean, uint32_t leftSpread, uint32_t rightMean,
                   uint32_t rightSpread, uint32_t plane, uint32_t* rows) {
-  const auto leftHigh = static_cast<size_t>(std::popcount(plane & kLeftQuadrantBits));
-  const auto rightHigh = static_cast<size_t>(std::popcount(plane & kRightQuadrantBits));
+  const size_t leftHigh = kBitCounts[plane & kLeftQuadrantBits];
+  const size_t rightHigh = kBitCounts[plane & kRightQuadrantBits];
   const Levels left = LevelsAround(leftMean, leftSpread, kQuadrantLowFactors[leftHigh],
                                    kQuadrantHighFactors[leftHigh]);
   const Levels right = LevelsAround(rightMean, rightSpread, kQuadrantLowFactors[rightHigh],
