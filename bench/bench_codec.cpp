@@ -46,7 +46,9 @@ const Bytes& Scene() {
 
 PairSize PlaneSize() { return CompressedSizeFor(kPlaneName, kSide, kSide); }
 
-EncodedBlocks Encode() { return EncodeBlocks(Scene(), kSide, PlaneSize(), [] {}); }
+EncodedBlocks Encode() {
+  return EncodeBlocks(Scene(), kSide, PlaneSize(), [] {});
+}
 
 struct PairFiles {
   Bytes thumbnail;
@@ -114,9 +116,11 @@ void BM_Decode(benchmark::State& state) {
     benchmark::DoNotOptimize(decoded.picture.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
-  CountBlocks(state, Bytes(files.compressed.begin() + kPairHeaderLength,
-                           files.compressed.begin() + kPairHeaderLength +
-                               static_cast<std::ptrdiff_t>((files.thumbnail.size() - kPairHeaderLength) / 4)));
+  CountBlocks(
+      state,
+      Bytes(files.compressed.begin() + kPairHeaderLength,
+            files.compressed.begin() + kPairHeaderLength +
+                static_cast<std::ptrdiff_t>((files.thumbnail.size() - kPairHeaderLength) / 4)));
 }
 
 BENCHMARK(BM_MemcpyEncoderInput);

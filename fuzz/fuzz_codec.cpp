@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rest = rest.subspan(kSizeBytes);
   const size_t split = LoadU16(data) % (rest.size() + 1);
   const Bytes thumbnail = WithHeader(tw, th, rest.first(split));
-  const Bytes compressed = WithHeader(static_cast<uint16_t>(4 * tw), static_cast<uint16_t>(4 * th),
-                                      rest.subspan(split));
+  const Bytes compressed =
+      WithHeader(static_cast<uint16_t>(4 * tw), static_cast<uint16_t>(4 * th), rest.subspan(split));
   Check(thumbnail, compressed);
   return 0;
 }

@@ -86,11 +86,12 @@ bool DecodeAndWrite(Session& session, bool secondNumbering) {
                         names.decoded.c_str());
 
   const size_t values = thumbnail->size() - kPairHeaderLength;
-  const auto compressedPath = names.compressed.empty()
-                                  ? std::nullopt
-                                  : FindFileIgnoringCase(session.currentDirectory, names.compressed);
+  const auto compressedPath =
+      names.compressed.empty() ? std::nullopt
+                               : FindFileIgnoringCase(session.currentDirectory, names.compressed);
   const std::optional<Bytes> compressed =
-      compressedPath ? ReadFilePrefix(*compressedPath, UsableCompressedLength(values)) : std::nullopt;
+      compressedPath ? ReadFilePrefix(*compressedPath, UsableCompressedLength(values))
+                     : std::nullopt;
   if (!compressed) return ShowErrorBox(session, "Can't open file %s", names.compressed.c_str());
   if (compressed->size() >= kPairHeaderLength)
     std::copy_n(compressed->begin(), kPairHeaderLength, s.fileHeaderBuffer.begin());

@@ -45,7 +45,8 @@ constexpr size_t kMostRecordBytesPerMapByte = kBlocksPerMapByte * kQuadrantRecor
 // High pixels marked in a bit-plane byte (a table: the target need not count bits itself).
 constexpr std::array<uint8_t, 256> BitCounts() {
   std::array<uint8_t, 256> counts{};
-  for (uint32_t bits = 0; bits < 256; ++bits) counts[bits] = static_cast<uint8_t>(std::popcount(bits));
+  for (uint32_t bits = 0; bits < 256; ++bits)
+    counts[bits] = static_cast<uint8_t>(std::popcount(bits));
   return counts;
 }
 constexpr auto kBitCounts = BitCounts();
@@ -66,9 +67,9 @@ constexpr auto kRowMasks = RowMasks();
 
 inline uint32_t Broadcast(uint32_t level) { return level * 0x01010101u; }
 inline uint32_t LeftRight(uint32_t left, uint32_t right) {
-  return std::bit_cast<uint32_t>(std::array<uint8_t, 4>{
-      static_cast<uint8_t>(left), static_cast<uint8_t>(left), static_cast<uint8_t>(right),
-      static_cast<uint8_t>(right)});
+  return std::bit_cast<uint32_t>(
+      std::array<uint8_t, 4>{static_cast<uint8_t>(left), static_cast<uint8_t>(left),
+                             static_cast<uint8_t>(right), static_cast<uint8_t>(right)});
 }
 // Each pixel takes the high level where its bit is set.
 inline uint32_t SelectLevels(uint32_t low, uint32_t high, uint32_t bits) {
@@ -102,8 +103,8 @@ BlockRows WholeBlock(uint32_t mean, const uint8_t* record) {
 
 // Two quadrants side by side share a bit-plane byte: the left one in its low two bits of each
 // row, the right one in the high two.
-void QuadrantPair(uint32_t leftMean, uint32_t leftSpread, uint32_t rightMean,
-                  uint32_t rightSpread, uint32_t plane, uint32_t* rows) {
+void QuadrantPair(uint32_t leftMean, uint32_t leftSpread, uint32_t rightMean, uint32_t rightSpread,
+                  uint32_t plane, uint32_t* rows) {
   const size_t leftHigh = kBitCounts[plane & kLeftQuadrantBits];
   const size_t rightHigh = kBitCounts[plane & kRightQuadrantBits];
   const Levels left = LevelsAround(leftMean, leftSpread, kQuadrantLowFactors[leftHigh],
@@ -119,15 +120,15 @@ void QuadrantPair(uint32_t leftMean, uint32_t leftSpread, uint32_t rightMean,
 BlockRows QuadrantBlock(uint32_t mean, const uint8_t* record) {
   namespace q = quadrant_record;
   // The top-left mean is not stored: the four quadrant means add up to four block means.
-  const uint32_t others = uint32_t{record[q::kTopRightMean]} + record[q::kBottomLeftMean] +
-                          record[q::kBottomRightMean];
+  const uint32_t others =
+      uint32_t{record[q::kTopRightMean]} + record[q::kBottomLeftMean] + record[q::kBottomRightMean];
   const uint32_t topLeftMean = others > 4 * mean ? 0 : std::min<uint32_t>(4 * mean - others, 255);
   BlockRows rows{};
   QuadrantPair(topLeftMean, record[q::kTopLeftSpread], record[q::kTopRightMean],
                record[q::kTopRightSpread], record[q::kTopPlane], &rows[0]);
   QuadrantPair(record[q::kBottomLeftMean], record[q::kBottomLeftSpread],
-               record[q::kBottomRightMean], record[q::kBottomRightSpread],
-               record[q::kBottomPlane], &rows[2]);
+               record[q::kBottomRightMean], record[q::kBottomRightSpread], record[q::kBottomPlane],
+               &rows[2]);
   return rows;
 }
 

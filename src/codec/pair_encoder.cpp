@@ -138,7 +138,8 @@ EncodedBlocks EncodeBlocks(std::span<const uint8_t> pixels, size_t width, PairSi
       const auto mean = static_cast<uint8_t>(sum / kPixelsPerBlock);
       encoded.thumbnail[k] = mean;
       const BlockCode code = CodeBlock(block, mean, sum, squares, record);
-      encoded.map[k / kBlocksPerMapByte] |= static_cast<uint8_t>(code << (2 * (k % kBlocksPerMapByte)));
+      encoded.map[k / kBlocksPerMapByte] |=
+          static_cast<uint8_t>(code << (2 * (k % kBlocksPerMapByte)));
     }
     afterBlockRow();
   }

@@ -6,8 +6,8 @@ namespace kestrel {
 namespace {
 
 // Ordinal character positions in an 8.3 name (the first character is 1).
-constexpr size_t kKindPosition = 3;        // "T", "C" or "D" in names without extension naming
-constexpr size_t kNumberingPosition = 4;   // "1" thumbnail, "2" compressed in the second numbering
+constexpr size_t kKindPosition = 3;       // "T", "C" or "D" in names without extension naming
+constexpr size_t kNumberingPosition = 4;  // "1" thumbnail, "2" compressed in the second numbering
 constexpr size_t kExtensionKindPosition = 12;  // last character of ".IMT", ".IMC", ".IMI"
 
 constexpr std::string_view kCcdExtension = ".CCD";
@@ -32,14 +32,17 @@ DecoderNames DecoderNamesFor(std::string_view thumbnailName, bool secondNumberin
   DecoderNames names;
   if (UsesExtensionNaming(name)) {
     names.compressed = WithCharacter(name, kExtensionKindPosition, 'C');
-    if (secondNumbering) names.compressed = WithCharacter(names.compressed, kNumberingPosition, '2');
+    if (secondNumbering)
+      names.compressed = WithCharacter(names.compressed, kNumberingPosition, '2');
     names.decoded = WithCharacter(name, kExtensionKindPosition, 'I');
     return names;
   }
   if (name.find(kCcdExtension) != std::string::npos)
-    names.compressed = WithCharacter(name.substr(0, name.size() - kExtensionLength), kKindPosition, 'C');
+    names.compressed =
+        WithCharacter(name.substr(0, name.size() - kExtensionLength), kKindPosition, 'C');
   const bool hasCcd = name.find("CCD") != std::string::npos;
-  names.decoded = WithCharacter(hasCcd ? name : name + std::string(kCcdExtension), kKindPosition, 'D');
+  names.decoded =
+      WithCharacter(hasCcd ? name : name + std::string(kCcdExtension), kKindPosition, 'D');
   return names;
 }
 
@@ -53,7 +56,8 @@ CompressorNames CompressorNamesFor(std::string_view sourceName) {
   }
   names.thumbnail = WithCharacter(name, kKindPosition, 'T');
   if (name.size() >= kExtensionLength)
-    names.compressed = WithCharacter(name.substr(0, name.size() - kExtensionLength), kKindPosition, 'C');
+    names.compressed =
+        WithCharacter(name.substr(0, name.size() - kExtensionLength), kKindPosition, 'C');
   return names;
 }
 

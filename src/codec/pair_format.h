@@ -57,9 +57,10 @@ inline constexpr size_t kBottomPlane = 2;
 inline constexpr uint8_t kLeftQuadrantBits = 0x33;
 inline constexpr uint8_t kRightQuadrantBits = 0xCC;
 
-// The blocks of a 16-bit picture size: no compressed header can describe more, so no
-// thumbnail that goes with one holds more values than this.
-inline constexpr uint64_t kMostThumbnailValues = uint64_t{0xFFFF / kBlockSide} * (0xFFFF / kBlockSide);
+// The blocks of the largest picture a compressed header's 16-bit sizes can describe; a
+// longer thumbnail file is not taken for one.
+inline constexpr uint64_t kMostThumbnailValues =
+    uint64_t{0xFFFF / kBlockSide} * (0xFFFF / kBlockSide);
 
 // Whether a name belongs to the TMSat or "FB" naming, where the extension tells the three
 // files apart.

@@ -43,7 +43,8 @@ Bytes ExactPicture(size_t width, size_t height) {
       const size_t cell = (y / 8) * 31 + (x / 8) * 17;
       const auto level = static_cast<int>(40 + cell % 170);
       const bool checker = cell % 3 == 0;
-      pixels[y * width + x] = static_cast<uint8_t>(checker ? level + ((x + y) % 2 ? 2 : -2) : level);
+      pixels[y * width + x] =
+          static_cast<uint8_t>(checker ? level + ((x + y) % 2 ? 2 : -2) : level);
     }
   return pixels;
 }
@@ -54,7 +55,8 @@ class CompressionTest : public ::testing::Test {
   void Open(const std::string& name, uint16_t width, uint16_t height, const Bytes& pixels) {
     WriteBytes(f.dir / name, CameraFile(width, height, pixels));
     session.state.currentFilePath = name;
-    ASSERT_EQ(OpenSingleSatelliteFile(session), SatelliteOpenResult::Shown) << f.platform.BoxTexts()[0];
+    ASSERT_EQ(OpenSingleSatelliteFile(session), SatelliteOpenResult::Shown)
+        << f.platform.BoxTexts()[0];
   }
   SessionFixture f;
   Session& session = f.session;

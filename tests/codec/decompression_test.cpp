@@ -65,21 +65,11 @@ TEST_F(DecompressPairTest, WritesTheDecodedFileAndDescribesIt) {
   EXPECT_EQ(id.fileHeight, 4);
   EXPECT_EQ(id.fieldGap, 0);
   EXPECT_EQ(id.headerLength, 256);
-  EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim ||
-               id.autoExposure || id.wideAngleTmsat);
+  EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure ||
+               id.wideAngleTmsat);
   // The inputs are as they were.
   EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
   EXPECT_EQ(ReadBytes(f.dir / "U5CW0001"), kExampleCompressed);
-}
-
-TEST_F(DecompressPairTest, ExtensionNamedPairsInEitherNumbering) {
-  WritePair("TM112345.IMT", "TM112345.IMC");
-  ASSERT_TRUE(Decompress("TM112345.IMT"));
-  EXPECT_EQ(session.state.currentFilePath, "TM112345.IMI");
-  WritePair("FB110001.IMT", "FB120001.IMC");
-  ASSERT_TRUE(Decompress("FB110001.IMT", true));
-  EXPECT_EQ(session.state.currentFilePath, "FB110001.IMI");
-  EXPECT_TRUE(fs::exists(f.dir / "FB110001.IMI"));
 }
 
 TEST_F(DecompressPairTest, ReadOnlyInputsAreDecoded) {
@@ -203,12 +193,6 @@ TEST_F(DecompressSingleImageTest, ShowsThePictureAndDeletesOnlyTheDecodedFile) {
   EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
   EXPECT_EQ(ReadBytes(f.dir / "U5CW0001"), kExampleCompressed);
   EXPECT_EQ(f.platform.cursorDepth, 0);
-}
-
-TEST_F(DecompressSingleImageTest, KeepsTheDecodedFileWhenAsked) {
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  ASSERT_TRUE(Run("U5TW0001.CCD", {false, true}));
-  EXPECT_TRUE(fs::exists(f.dir / "U5DW0001.CCD"));
 }
 
 TEST_F(DecompressSingleImageTest, AFailedDecodingDeletesNothing) {

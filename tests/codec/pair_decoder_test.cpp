@@ -35,8 +35,8 @@ Rows Flat(uint8_t v) { return {{{v, v, v, v}, {v, v, v, v}, {v, v, v, v}, {v, v,
 DecodedPair DecodeOneBlock(uint8_t t, uint8_t code, std::initializer_list<uint8_t> record) {
   // Four blocks in a row (one map byte); the other three are flat zero.
   const Bytes thumbnail = PairFile(4, 1, {t, 0, 0, 0});
-  const Bytes body = Concat({std::array<uint8_t, 1>{code},
-                             std::span<const uint8_t>(record.begin(), record.size())});
+  const Bytes body = Concat(
+      {std::array<uint8_t, 1>{code}, std::span<const uint8_t>(record.begin(), record.size())});
   return DecodePair(thumbnail, PairFile(16, 4, body));
 }
 
@@ -56,8 +56,8 @@ TEST(PairDecoder, WorkedExampleOfAQuadrantBlockBesideFlatBlocks) {
   EXPECT_EQ(decoded.size.width, 16);
   EXPECT_EQ(decoded.size.height, 4);
   ASSERT_EQ(decoded.picture.size(), 64u);
-  const Rows first{{{100, 100, 110, 110}, {100, 100, 110, 110}, {90, 90, 80, 80},
-                    {90, 90, 120, 120}}};
+  const Rows first{
+      {{100, 100, 110, 110}, {100, 100, 110, 110}, {90, 90, 80, 80}, {90, 90, 120, 120}}};
   EXPECT_EQ(BlockAt(decoded.picture, 16, 0), first);
   EXPECT_EQ(BlockAt(decoded.picture, 16, 1), Flat(50));
   EXPECT_EQ(BlockAt(decoded.picture, 16, 2), Flat(60));
@@ -75,8 +75,8 @@ TEST(PairDecoder, WholeBlockLevelsFollowTheIntegerFactorTables) {
   EXPECT_EQ(Histogram(rows), (std::map<int, int>{{70, 1}, {100, 15}}));
   // Eight high: both factors 1.
   rows = BlockAt(DecodeOneBlock(100, 0x03, {10, 0x0F, 0x0F}).picture, 16, 0);
-  const Rows eight{{{110, 110, 110, 110}, {90, 90, 90, 90}, {110, 110, 110, 110},
-                    {90, 90, 90, 90}}};
+  const Rows eight{
+      {{110, 110, 110, 110}, {90, 90, 90, 90}, {110, 110, 110, 110}, {90, 90, 90, 90}}};
   EXPECT_EQ(rows, eight);
 }
 
@@ -219,7 +219,8 @@ Bytes ReferenceDecode(const Bytes& thumbnailFile, const Bytes& compressedFile) {
     return offset < compressedFile.size() ? compressedFile[offset] : 0;
   };
   auto factor = [](uint32_t numerator, uint32_t denominator) {
-    return static_cast<uint32_t>(std::floor(std::sqrt(static_cast<double>(numerator / denominator))));
+    return static_cast<uint32_t>(
+        std::floor(std::sqrt(static_cast<double>(numerator / denominator))));
   };
   auto levels = [&](uint32_t m, uint32_t s, uint32_t n, uint32_t p) {
     const uint32_t lowFactor = n < p ? factor(n, p - n) : 0;
@@ -248,7 +249,8 @@ Bytes ReferenceDecode(const Bytes& thumbnailFile, const Bytes& compressedFile) {
         const uint32_t planes = top | (bottom << 8);
         const auto [low, high] = levels(m, s, static_cast<uint32_t>(std::popcount(planes)), 16);
         for (size_t r = 0; r < 4; ++r)
-          for (size_t c = 0; c < 4; ++c) set(x + c, y + r, (planes >> (4 * r + c)) & 1 ? high : low);
+          for (size_t c = 0; c < 4; ++c)
+            set(x + c, y + r, (planes >> (4 * r + c)) & 1 ? high : low);
       } else {
         uint32_t b[9];
         for (size_t i = 0; i < 9; ++i) b[i] = recordByte(record + i);
@@ -292,17 +294,12 @@ TEST(PairDecoder, MatchesThePixelByPixelProcedureOnRandomPairs) {
     for (auto& v : body) v = static_cast<uint8_t>(random());
     if (random() % 3 == 0) body.resize(random() % (body.size() + 1));
     const Bytes thumbnail = PairFile(tw, th, thumbnailValues);
-    const Bytes compressed = PairFile(static_cast<uint16_t>(4 * tw), static_cast<uint16_t>(4 * th), body);
+    const Bytes compressed =
+        PairFile(static_cast<uint16_t>(4 * tw), static_cast<uint16_t>(4 * th), body);
     const DecodedPair decoded = DecodePair(thumbnail, compressed);
     ASSERT_EQ(decoded.fault, PairFault::None);
     ASSERT_EQ(decoded.picture, ReferenceDecode(thumbnail, compressed)) << "round " << round;
   }
-}
-
-TEST(PairDecoder, ReadsNoMoreOfTheCompressedFileThanItsMapCanUse) {
-  EXPECT_EQ(UsableCompressedLength(0), 256u);
-  EXPECT_EQ(UsableCompressedLength(7), 256u + 1 + 36);
-  EXPECT_EQ(UsableCompressedLength(64 * 64), 256u + 1024 + 1024 * 36);
 }
 
 }  // namespace

@@ -57,11 +57,9 @@ TEST(PairEncoder, TwoLevelColumnsMakeAnExactQuadrantBlock) {
 }
 
 TEST(PairEncoder, CheckerboardMakesAnExactWholeBlock) {
-  const Bytes picture = PictureWithFirstBlock({{{100, 104, 100, 104},
-                                                {104, 100, 104, 100},
-                                                {100, 104, 100, 104},
-                                                {104, 100, 104, 100}}},
-                                              7);
+  const Bytes picture = PictureWithFirstBlock(
+      {{{100, 104, 100, 104}, {104, 100, 104, 100}, {100, 104, 100, 104}, {104, 100, 104, 100}}},
+      7);
   const EncodedBlocks encoded = Encode(picture, 16, {16, 16});
   EXPECT_EQ(encoded.thumbnail[0], 102);
   EXPECT_EQ(encoded.map[0] & 3, kWholeBlock);
@@ -123,7 +121,8 @@ TEST(PairEncoder, NarrowerCompressedPictureDropsTheRightColumnsAndBottomRows) {
   // 100 x 60, coded as 96 x 48: the map has 72 bytes.
   Bytes picture(100 * 60);
   for (size_t y = 0; y < 60; ++y)
-    for (size_t x = 0; x < 100; ++x) picture[y * 100 + x] = static_cast<uint8_t>(x < 96 && y < 48 ? 40 : 250);
+    for (size_t x = 0; x < 100; ++x)
+      picture[y * 100 + x] = static_cast<uint8_t>(x < 96 && y < 48 ? 40 : 250);
   const EncodedBlocks encoded = Encode(picture, 100, {96, 48});
   EXPECT_EQ(encoded.thumbnail, Bytes(24 * 12, 40));
   EXPECT_EQ(encoded.map, Bytes(72, 0));
@@ -136,8 +135,8 @@ TEST(PairEncoder, WiderCompressedPictureReadsOnIntoTheNextRowThenZeros) {
     for (size_t x = 0; x < 96; ++x) picture[y * 96 + x] = static_cast<uint8_t>(y);
   const EncodedBlocks encoded = Encode(picture, 96, {112, 64});
   ASSERT_EQ(encoded.thumbnail.size(), 28u * 16u);
-  EXPECT_EQ(encoded.thumbnail[0], 1);     // rows 0..3: (0 + 1 + 2 + 3) / 4
-  EXPECT_EQ(encoded.thumbnail[24], 2);    // rows 1..4 at the left edge: (1 + 2 + 3 + 4) / 4
+  EXPECT_EQ(encoded.thumbnail[0], 1);   // rows 0..3: (0 + 1 + 2 + 3) / 4
+  EXPECT_EQ(encoded.thumbnail[24], 2);  // rows 1..4 at the left edge: (1 + 2 + 3 + 4) / 4
   // Rows 44..47 at the right edge read rows 45..47 and then the end: (45 + 46 + 47) / 4.
   EXPECT_EQ(encoded.thumbnail[28 * 11 + 24], 34);
   EXPECT_EQ(encoded.thumbnail[28 * 12], 0);  // past the end of the picture
@@ -218,7 +217,8 @@ TEST(PairRoundTrip, SmoothSceneComesBackWithinTheBlockCodesError) {
   EXPECT_GT(psnr, 40.0);
   // No pixel strays further from its block mean's level than a flat block's spread allows.
   int worst = 0;
-  for (size_t i = 0; i < picture.size(); ++i) worst = std::max(worst, std::abs(picture[i] - decoded[i]));
+  for (size_t i = 0; i < picture.size(); ++i)
+    worst = std::max(worst, std::abs(picture[i] - decoded[i]));
   EXPECT_LE(worst, 12);
 }
 
