@@ -110,11 +110,11 @@ void SpikeFilter(std::span<uint8_t> bytes) {
     if (!previousChanged && i + kChunk < n) {
       // Byte arithmetic without widening, so that the compiler can run it on vectors.
       uint8_t candidates = 0;
-      const uint8_t* chunk = p + i;
+      const uint8_t* before = p + i - 1;  // the left neighbour of the chunk's first byte
       for (size_t k = 0; k < kChunk; ++k) {
-        const uint8_t centre = chunk[k];
-        const uint8_t left = chunk[k - 1];
-        const uint8_t right = chunk[k + 1];
+        const uint8_t left = before[k];
+        const uint8_t centre = before[k + 1];
+        const uint8_t right = before[k + 2];
         const auto leftStep = static_cast<uint8_t>(centre > left ? centre - left : left - centre);
         const auto rightStep = static_cast<uint8_t>(centre > right ? centre - right : right - centre);
         candidates |= static_cast<uint8_t>((leftStep > kSpikeStep) & (rightStep > kSpikeStep));
