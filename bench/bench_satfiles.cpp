@@ -56,7 +56,7 @@ void Load(benchmark::State& state, const std::string& name, size_t fileSize) {
     kestrel::IdentifyImageFile(session);
     benchmark::DoNotOptimize(kestrel::LoadSingleImage(session));
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileSize));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fileSize));
 }
 
 void Copy(benchmark::State& state, size_t size) {
@@ -67,7 +67,7 @@ void Copy(benchmark::State& state, size_t size) {
     benchmark::DoNotOptimize(target.data());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
 
 constexpr size_t kFieldFileSize = 611 * 576 + 256;
@@ -83,12 +83,12 @@ void BM_MemcpySpectralPlane(benchmark::State& state) { Copy(state, kPlaneFileSiz
 void BM_RemoveRepeatedBlocks(benchmark::State& state) {
   const kestrel::Bytes raw = Scene(kRawFileSize);
   for (auto _ : state) benchmark::DoNotOptimize(kestrel::DropRepeatedBlocks(raw));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kRawFileSize));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kRawFileSize));
 }
 void BM_RemoveRepeatedBlocksFile(benchmark::State& state) {
   const fs::path source = WriteSample("U5IW0002", kRawFileSize);
   for (auto _ : state) kestrel::RemoveRepeatedBlocks(source, Folder() / "U5IW0002.CCD");
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kRawFileSize));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kRawFileSize));
 }
 void BM_MemcpyRawFile(benchmark::State& state) { Copy(state, kRawFileSize); }
 

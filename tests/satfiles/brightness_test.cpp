@@ -30,7 +30,7 @@ TEST(AutomaticExposure, MeanOf100ShiftsTheTableBy27) {
   EXPECT_EQ(c.table[2], 27);
   EXPECT_EQ(c.table[3], 0);
   EXPECT_EQ(c.table[4 * 227], 254);
-  for (int i = 228; i < 256; ++i) EXPECT_EQ(c.table[4 * i], 255) << i;
+  for (int i = 228; i < 256; ++i) EXPECT_EQ(c.table[4 * size_t(i)], 255) << i;
 }
 
 TEST(AutomaticExposure, BrightPictureDarkensTheTable) {

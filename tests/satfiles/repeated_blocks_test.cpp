@@ -19,7 +19,7 @@ Bytes Header() { return Bytes(108, 0x48); }
 // Block number `id`: distinct, non-uniform content.
 Bytes DistinctBlock(int id, size_t length = 109) {
   Bytes block(length);
-  for (size_t i = 0; i < length; ++i) block[i] = static_cast<uint8_t>(id * 31 + i * 7);
+  for (size_t i = 0; i < length; ++i) block[i] = static_cast<uint8_t>(size_t(id) * 31 + i * 7);
   return block;
 }
 
