@@ -16,6 +16,13 @@ bool SetCurrentImage(Session& session, Block block) {
     ShowErrorBox(session, "Could not create bitmap!");
     return false;
   }
+  // Coded pictures are shown decoded; runs that cannot be decoded are refused here, before
+  // anything is installed, rather than when the window first paints.
+  if (LoadInfoHeader(*block)->biCompression != kCompressionRgb && !DecodeRle(*block)) {
+    ShowErrorBox(session, "Could not load RLE!");
+    FreeCurrentImage(session);
+    return false;
+  }
   current.currentHeader = block;
   if (!current.currentPalette) {
     current.currentPalette = MakePaletteFromDib(*block);

@@ -84,6 +84,19 @@ TEST_F(CurrentImageTest, BadFilesGiveTheirMessagesAndLeaveNothingInstalled) {
   }
 }
 
+TEST_F(CurrentImageTest, RleWhoseCodesEndInsideALiteralRunIsRefused) {
+  Bytes rle = GreyPicture(8, 2);
+  rle.resize(40 + 1024);
+  rle.insert(rle.end(), {0, 6, 1, 2});  // six literals announced, two present
+  StoreU32(rle.data() + 16, kCompressionRle8);
+  StoreU32(rle.data() + 20, 4);
+  WriteBytes(dir / "BROKEN.RLE", WithFileHeader(rle, 14 + 40 + 1024));
+  session.state.currentFilePath = "BROKEN.RLE";
+  EXPECT_FALSE(OpenBitmapAsCurrent(session));
+  EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"Could not load RLE!"});
+  EXPECT_FALSE(session.state.current.imageDisplayable);
+}
+
 TEST_F(CurrentImageTest, FreeCurrentImageReleasesEveryBlock) {
   Block picture = std::make_shared<Bytes>(GreyPicture(4, 4));
   session.state.loadedImage = picture;

@@ -177,7 +177,8 @@ class PictureWindowTest : public QObject {
       text = box.text();
       box.accept();
     });
-    Install("BROKEN.RLE", MakeRle8(table, {0, 5, 1, 1}));
+    session().state.currentFilePath = "BROKEN.RLE";
+    QVERIFY(!SetCurrentImage(session(), std::make_shared<Bytes>(MakeRle8(table, {0, 5, 1, 1}))));
     QCOMPARE(text, QStringLiteral("Could not load RLE!"));
     QVERIFY(window_->view().Image().isNull());
   }
