@@ -2,60 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include "bitmap/block.h"
+#include <tuple>
+
+#include "where_fixture.h"
 
 namespace kestrel {
 namespace {
+using location_testing::ElementSetFile;
 
 TEST(SatelliteForFile, FollowsTheNameTableLastMatchWinning) {
-  EXPECT_EQ(SatelliteForFile("U5IW0123"), "UO-22");
-  EXPECT_EQ(SatelliteForFile("IM000123"), "UO-22");
-  EXPECT_EQ(SatelliteForFile("KA000001"), "KO-23");
-  EXPECT_EQ(SatelliteForFile("KB1234.IMG"), "KO-25");
-  EXPECT_EQ(SatelliteForFile("P1TW0042"), "POSAT");
-  EXPECT_EQ(SatelliteForFile("TM1D0042.IMC"), "TO-31");
-  // "IM" and "KA" both: the later row wins.
-  EXPECT_EQ(SatelliteForFile("KAIM0001"), "KO-23");
-  // A TMSat picture's extension names "IM" too; the "TM" row comes last.
-  EXPECT_EQ(SatelliteForFile("TM000100.IMI"), "TO-31");
+  const std::pair<std::string_view, std::optional<std::string_view>> cases[] = {
+      {"U5IW0123", "UO-22"}, {"IM000123", "UO-22"}, {"KA000001", "KO-23"},
+      {"KB1234.IMG", "KO-25"}, {"P1TW0042", "POSAT"}, {"TM1D0042.IMC", "TO-31"},
+      {"KAIM0001", "KO-23"},      // "IM" and "KA" both: the later row wins
+      {"TM000100.IMI", "TO-31"},  // the extension names "IM" too; the "TM" row comes last
+      {"PICTURE.BMP", std::nullopt}, {"", std::nullopt}};
+  for (const auto& [name, satellite] : cases) EXPECT_EQ(SatelliteForFile(name), satellite) << name;
 }
 
-TEST(SatelliteForFile, KnowsNothingOfOtherNames) {
-  EXPECT_FALSE(SatelliteForFile("PICTURE.BMP"));
-  EXPECT_FALSE(SatelliteForFile(""));
+ElementSet Sample(double meanMotion, int16_t epochYear = 98) {
+  return {.epochRevolution = 0x01020304, .epochDay = 250.123456789, .decayRate = -1.5e-7,
+          .inclination = 98.5, .raan = 321.25, .eccentricity = 0.00123, .argPerigee = 45.5,
+          .meanAnomaly = 314.5, .meanMotion = meanMotion, .epochYear = epochYear};
 }
 
-ElementSet Sample(double meanMotion) {
-  ElementSet set;
-  set.epochRevolution = 0x01020304;
-  set.epochDay = 250.123456789;
-  set.decayRate = -1.5e-7;
-  set.inclination = 98.5;
-  set.raan = 321.25;
-  set.eccentricity = 0.00123;
-  set.argPerigee = 45.5;
-  set.meanAnomaly = 314.5;
-  set.meanMotion = meanMotion;
-  set.epochYear = 98;
-  return set;
-}
-
-void Append(Bytes& file, std::string_view name, const ElementSet& set) {
-  const auto record = EncodeElementSet(name, set);
-  file.insert(file.end(), record.begin(), record.end());
-}
-
-void ExpectSame(const ElementSet& a, const ElementSet& b) {
-  EXPECT_EQ(a.epochRevolution, b.epochRevolution);
-  EXPECT_EQ(a.epochDay, b.epochDay);
-  EXPECT_EQ(a.decayRate, b.decayRate);
-  EXPECT_EQ(a.inclination, b.inclination);
-  EXPECT_EQ(a.raan, b.raan);
-  EXPECT_EQ(a.eccentricity, b.eccentricity);
-  EXPECT_EQ(a.argPerigee, b.argPerigee);
-  EXPECT_EQ(a.meanAnomaly, b.meanAnomaly);
-  EXPECT_EQ(a.meanMotion, b.meanMotion);
-  EXPECT_EQ(a.epochYear, b.epochYear);
+auto Fields(const ElementSet& s) {
+  return std::tuple(s.epochRevolution, s.epochDay, s.decayRate, s.inclination, s.raan,
+                    s.eccentricity, s.argPerigee, s.meanAnomaly, s.meanMotion, s.epochYear);
 }
 
 TEST(ElementSetRecord, HoldsItsFieldsLittleEndianAtTheirOffsets) {
@@ -70,47 +43,22 @@ TEST(ElementSetRecord, HoldsItsFieldsLittleEndianAtTheirOffsets) {
   EXPECT_EQ(record[39 + 5], 0xA0);
   EXPECT_EQ(record[95], 98);
   EXPECT_EQ(record[96], 0);
-  ExpectSame(DecodeElementSet(record), Sample(14.37));
+  EXPECT_EQ(Fields(DecodeElementSet(record)), Fields(Sample(14.37)));
+  EXPECT_EQ(DecodeElementSet(EncodeElementSet("X", Sample(14.0, -1))).epochYear, -1);
 }
 
-TEST(ElementSetRecord, ReadsANegativeYear) {
-  ElementSet set = Sample(14.0);
-  set.epochYear = -1;
-  const auto record = EncodeElementSet("X", set);
-  EXPECT_EQ(DecodeElementSet(record).epochYear, -1);
-}
-
-TEST(FindElementSet, FindsTheRecordWhoseNameContainsTheDesignation) {
-  Bytes file;
-  Append(file, "AO-10", Sample(2.05));
-  Append(file, "UO-14", Sample(14.30));
-  Append(file, "UoSAT5 UO-22", Sample(14.37));
+TEST(FindElementSet, TakesTheFirstRecordWhoseNameContainsTheDesignation) {
+  const Bytes file = ElementSetFile({{"AO-10", Sample(2.05)}, {"UO-2", Sample(14.30)},
+                                     {"UoSAT5 UO-22", Sample(14.37)}, {"UO-22", Sample(13.0)}});
   const auto found = FindElementSet(file, "UO-22");
   ASSERT_TRUE(found);
-  ExpectSame(*found, Sample(14.37));
-}
-
-TEST(FindElementSet, StopsAtTheFirstMatch) {
-  Bytes file;
-  Append(file, "KO-25", Sample(14.28));
-  Append(file, "KO-25", Sample(13.0));
-  const auto found = FindElementSet(file, "KO-25");
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->meanMotion, 14.28);
-}
-
-TEST(FindElementSet, SaysWhenNoRecordNamesTheSatellite) {
-  Bytes file;
-  Append(file, "AO-10", Sample(2.05));
-  Append(file, "UO-2", Sample(14.30));
-  EXPECT_FALSE(FindElementSet(file, "UO-22"));
+  EXPECT_EQ(Fields(*found), Fields(Sample(14.37)));
+  EXPECT_FALSE(FindElementSet(file, "KO-25"));
   EXPECT_FALSE(FindElementSet({}, "UO-22"));
 }
 
 TEST(FindElementSet, SearchesATrailingPartialRecord) {
-  Bytes file;
-  Append(file, "AO-10", Sample(2.05));
-  Append(file, "TO-31", Sample(14.23));
+  Bytes file = ElementSetFile({{"AO-10", Sample(2.05)}, {"TO-31", Sample(14.23)}});
   file.resize(166 + 79);  // cut before the mean motion
   const auto found = FindElementSet(file, "TO-31");
   ASSERT_TRUE(found);
@@ -122,7 +70,8 @@ TEST(FindElementSet, SearchesATrailingPartialRecord) {
 
 TEST(FindElementSet, ReadsANameWithoutTerminatorOnlyWithinItsRecord) {
   Bytes file(166, 'A');
-  Append(file, "UO-22", Sample(14.37));
+  const Bytes next = ElementSetFile({{"UO-22", Sample(14.37)}});
+  file.insert(file.end(), next.begin(), next.end());
   // The first record's name runs on through all of its bytes but never into the next one.
   EXPECT_EQ(FindElementSet(file, "AUO-22"), std::nullopt);
   EXPECT_TRUE(FindElementSet(file, "UO-22"));

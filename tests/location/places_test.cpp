@@ -5,25 +5,12 @@
 #include <cmath>
 #include <limits>
 
-#include "bitmap/block.h"
+#include "where_fixture.h"
 
 namespace kestrel {
 namespace {
-
-struct Place {
-  std::string_view name;
-  double latitude;
-  double longitude;
-};
-
-Bytes PlacesFile(std::initializer_list<Place> places) {
-  Bytes file;
-  for (const Place& place : places) {
-    const auto record = EncodePlace(place.name, place.latitude, place.longitude);
-    file.insert(file.end(), record.begin(), record.end());
-  }
-  return file;
-}
+using location_testing::NamedPlace;
+using location_testing::PlacesFile;
 
 TEST(PlaceRecord, HoldsNameAndCoordinatesAtTheirOffsets) {
   const auto record = EncodePlace("Guildford", 51.24, -0.59);
@@ -43,50 +30,33 @@ TEST(NearestPlace, MeasuresGreatCircleDistance) {
   EXPECT_NEAR(nearest->distanceKm, 90 * 111.2, 1e-6);
   EXPECT_NEAR(*nearest->bearingDegrees, 90, 1e-6);
   EXPECT_TRUE(nearest->pictureLiesEast);
+  // Right over a place no direction means anything.
+  const auto over = NearestPlace(PlacesFile({{"Lisbon", 38.72, -9.14}}), 38.72, -9.14);
+  ASSERT_TRUE(over);
+  EXPECT_LT(over->distanceKm, 0.5);
+  EXPECT_FALSE(over->bearingDegrees);
 }
 
-TEST(NearestPlace, ReportsTheFirstRecordWhenItIsNearest) {
-  const auto nearest = NearestPlace(
-      PlacesFile({{"Guildford", 51.24, -0.59}, {"Seoul", 37.57, 126.98}, {"Lisbon", 38.72, -9.14}}),
-      52.0, 0.5);
-  ASSERT_TRUE(nearest);
-  EXPECT_EQ(nearest->name, "Guildford");
-  // North-east of Guildford.
-  EXPECT_GT(*nearest->bearingDegrees, 22.5);
-  EXPECT_LT(*nearest->bearingDegrees, 67.5);
-  EXPECT_EQ(CompassWord(*nearest->bearingDegrees, nearest->pictureLiesEast), "NorthEast");
-}
-
-TEST(NearestPlace, KeepsTheEarlierOfTwoEquallyNearPlaces) {
-  const auto nearest =
-      NearestPlace(PlacesFile({{"West", 10, -5}, {"East", 10, 5}, {"Far", -40, 100}}), 10, 0);
-  ASSERT_TRUE(nearest);
-  EXPECT_EQ(nearest->name, "West");
-}
-
-TEST(NearestPlace, NamesTheSideThePictureLiesOnForAnEastPositiveFile) {
-  const Bytes places = PlacesFile({{"Surrey Space Centre", 51.24, -0.59}});
-  const auto east = NearestPlace(places, 48.0, 5.0);
-  ASSERT_TRUE(east);
-  EXPECT_EQ(CompassWord(*east->bearingDegrees, east->pictureLiesEast), "SouthEast");
-  const auto west = NearestPlace(places, 55.0, -8.0);
-  ASSERT_TRUE(west);
-  EXPECT_EQ(CompassWord(*west->bearingDegrees, west->pictureLiesEast), "NorthWest");
-}
-
-TEST(NearestPlace, KnowsEastAndWestAcrossTheDateLine) {
-  const Bytes places = PlacesFile({{"Suva", -18.14, 178.44}});
-  const auto picture = NearestPlace(places, -18.14, -178.0);
-  ASSERT_TRUE(picture);
-  EXPECT_TRUE(picture->pictureLiesEast);
-  EXPECT_EQ(CompassWord(*picture->bearingDegrees, picture->pictureLiesEast), "East");
-}
-
-TEST(NearestPlace, GivesNoBearingRightOverAPlace) {
-  const auto nearest = NearestPlace(PlacesFile({{"Lisbon", 38.72, -9.14}}), 38.72, -9.14);
-  ASSERT_TRUE(nearest);
-  EXPECT_LT(nearest->distanceKm, 0.5);
-  EXPECT_FALSE(nearest->bearingDegrees);
+TEST(NearestPlace, NamesThePlaceAndTheSideThePictureLiesOn) {
+  struct Case {
+    std::vector<NamedPlace> places;
+    double latitude, longitude;
+    std::string_view name, word;
+  };
+  const Case cases[] = {
+      {{{"Guildford", 51.24, -0.59}, {"Seoul", 37.57, 126.98}, {"Lisbon", 38.72, -9.14}},
+       52.0, 0.5, "Guildford", "NorthEast"},
+      {{{"West", 10, -5}, {"East", 10, 5}, {"Far", -40, 100}}, 10, 0, "West", "East"},
+      {{{"Surrey Space Centre", 51.24, -0.59}}, 48.0, 5.0, "Surrey Space Centre", "SouthEast"},
+      {{{"Surrey Space Centre", 51.24, -0.59}}, 55.0, -8.0, "Surrey Space Centre", "NorthWest"},
+      {{{"Suva", -18.14, 178.44}}, -18.14, -178.0, "Suva", "East"},  // across the date line
+  };
+  for (const Case& c : cases) {
+    const auto nearest = NearestPlace(PlacesFile(c.places), c.latitude, c.longitude);
+    ASSERT_TRUE(nearest) << c.name;
+    EXPECT_EQ(nearest->name, c.name);
+    EXPECT_EQ(CompassWord(*nearest->bearingDegrees, nearest->pictureLiesEast), c.word) << c.name;
+  }
 }
 
 TEST(NearestPlace, PassesOverPartialRecordsAndCoordinatesThatAreNoNumbers) {
@@ -112,16 +82,14 @@ TEST(NearestPlace, ReadsAFullWidthNameWithoutItsTerminator) {
 }
 
 TEST(CompassWord, ChoosesTheLastWordWhoseThresholdThePointPasses) {
-  EXPECT_EQ(CompassWord(0, true), "North");
-  EXPECT_EQ(CompassWord(22.5, true), "North");
-  EXPECT_EQ(CompassWord(22.6, true), "NorthEast");
-  EXPECT_EQ(CompassWord(22.6, false), "NorthWest");
-  EXPECT_EQ(CompassWord(67.5, false), "NorthWest");
-  EXPECT_EQ(CompassWord(67.6, false), "West");
-  EXPECT_EQ(CompassWord(112.6, true), "SouthEast");
-  EXPECT_EQ(CompassWord(112.6, false), "SouthWest");
-  EXPECT_EQ(CompassWord(157.6, false), "South");
-  EXPECT_EQ(CompassWord(180, true), "South");
+  const std::tuple<double, bool, std::string_view> cases[] = {
+      {0, true, "North"},          {22.5, true, "North"},        {22.6, true, "NorthEast"},
+      {22.6, false, "NorthWest"},  {67.5, false, "NorthWest"},   {67.6, false, "West"},
+      {112.6, true, "SouthEast"},  {112.6, false, "SouthWest"},  {157.6, false, "South"},
+      {180, true, "South"}};
+  for (const auto& [bearing, east, word] : cases) {
+    EXPECT_EQ(CompassWord(bearing, east), word) << bearing << (east ? " east" : " west");
+  }
 }
 
 }  // namespace

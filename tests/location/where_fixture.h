@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "bitmap/block.h"
 #include "location/element_set.h"
@@ -20,18 +20,9 @@ inline constexpr uint32_t kSecondsPerDay = 86400;
 
 // A UO-22-like element set whose epoch is the start of the capture day.
 inline ElementSet UoSat5Elements() {
-  ElementSet set;
-  set.epochRevolution = 37218;
-  set.epochYear = 98;
-  set.epochDay = 250.0;
-  set.decayRate = 1.6e-7;
-  set.inclination = 98.42;
-  set.raan = 318.5;
-  set.eccentricity = 0.0008;
-  set.argPerigee = 150.2;
-  set.meanAnomaly = 210.0;
-  set.meanMotion = 14.3716;
-  return set;
+  return {.epochRevolution = 37218, .epochDay = 250.0, .decayRate = 1.6e-7,
+          .inclination = 98.42, .raan = 318.5, .eccentricity = 0.0008, .argPerigee = 150.2,
+          .meanAnomaly = 210.0, .meanMotion = 14.3716, .epochYear = 98};
 }
 
 struct NamedPlace {
@@ -40,7 +31,7 @@ struct NamedPlace {
   double longitude;
 };
 
-inline const NamedPlace kPlaces[] = {
+inline const std::vector<NamedPlace> kPlaces = {
     {"Guildford", 51.24, -0.59}, {"Seoul", 37.57, 126.98}, {"Lisbon", 38.72, -9.14},
     {"Kuala Lumpur", 3.14, 101.69}, {"Perth", -31.95, 115.86}, {"Cape Town", -33.92, 18.42},
     {"Quito", -0.18, -78.47}, {"Honolulu", 21.31, -157.86}, {"Anchorage", 61.22, -149.90},
@@ -57,7 +48,7 @@ inline Bytes ElementSetFile(
   return file;
 }
 
-inline Bytes PlacesFile(std::span<const NamedPlace> places) {
+inline Bytes PlacesFile(const std::vector<NamedPlace>& places) {
   Bytes file;
   for (const NamedPlace& place : places) {
     const auto record = EncodePlace(place.name, place.latitude, place.longitude);
