@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "location/element_set.h"
 #include "location/orbit.h"
@@ -26,6 +27,16 @@ ElementSet Altered(double days, double raan = 0) {
   set.epochDay += days;
   set.raan += raan;
   return set;
+}
+
+// The file with its first 256 bytes stamped by `stamp`.
+template <typename Stamp>
+Bytes Stamped(Bytes file, Stamp stamp) {
+  FileHeader header{};
+  std::copy_n(file.begin(), header.size(), header.begin());
+  stamp(header);
+  std::copy(header.begin(), header.end(), file.begin());
+  return file;
 }
 
 struct WhereFixture : ::testing::Test, testing::SessionFixture {
@@ -65,11 +76,6 @@ struct WhereFixture : ::testing::Test, testing::SessionFixture {
     return platform.BoxTexts();
   }
 
-  std::string StoredText(const std::string& name) {
-    const Bytes file = ReadBytes(dir / name);
-    return std::string(reinterpret_cast<const char*>(&file.at(13)));
-  }
-
   // A place at the point of the UO-22 picture taken at kCaptureTime, moved by the offsets.
   void PlaceNearThePicture(std::string_view name, double north, double east) {
     const auto location = LocateAtTime(UoSat5Elements(), 98, 8, 7, 10, 20, 30);
@@ -92,17 +98,9 @@ TEST_F(WhereFixture, ReportsWhereAPictureWasTakenStampsItsFileAndShowsTheStampAg
   EXPECT_EQ(outcome.shownReport, box.text);
 
   const Bytes stamped = ReadBytes(dir / "U5IW0001");
-  ASSERT_EQ(stamped.size(), original.size());
-  EXPECT_EQ(stamped[10], box.text.size());
-  EXPECT_EQ(stamped[11], 'C');
-  EXPECT_EQ(stamped[12], 'j');
-  EXPECT_EQ(StoredText("U5IW0001"), box.text);
-  EXPECT_EQ(stamped[240], 0);
-  const size_t textEnd = 13 + box.text.size() + 1;
-  for (size_t i = 0; i < stamped.size(); ++i) {
-    if ((i >= 10 && i < textEnd) || i == 240) continue;
-    ASSERT_EQ(stamped[i], original[i]) << "byte " << i;
-  }
+  EXPECT_EQ(stamped, Stamped(original, [](FileHeader& header) {
+              StampImageHeader(header, kReportAtEpoch, ReportStatus::Current);
+            }));
   EXPECT_TRUE(std::equal(stamped.begin(), stamped.begin() + 256,
                          session.state.fileHeaderBuffer.begin()));
 
@@ -113,34 +111,31 @@ TEST_F(WhereFixture, ReportsWhereAPictureWasTakenStampsItsFileAndShowsTheStampAg
 }
 
 TEST_F(WhereFixture, AddsTheWarningOfTheStoredStatus) {
-  Bytes file = CameraFile(kCaptureTime);
-  FileHeader header{};
-  std::copy_n(file.begin(), 256, header.begin());
-  StampImageHeader(header, "stored text", ReportStatus::Withheld);
-  std::copy(header.begin(), header.end(), file.begin());
+  const Bytes file = Stamped(CameraFile(kCaptureTime), [](FileHeader& header) {
+    StampImageHeader(header, "stored text", ReportStatus::Withheld);
+  });
   EXPECT_EQ(Shown("KAIW0001", file), (Texts{"stored text" + std::string(kWarning12Months)}));
   EXPECT_EQ(ReadBytes(dir / "KAIW0001"), file);
 }
 
 TEST_F(WhereFixture, WarnsAndLeavesOutWhatAMuchNewerElementSetCannotTell) {
-  struct Case {
-    double days;
-    std::string_view warning;
-    uint8_t status;
-  };
-  for (const Case& c : {Case{91, kWarning90Days, 1}, Case{365, kWarning12Months, 2}}) {
+  const std::tuple<double, std::string_view, ReportStatus> cases[] = {
+      {91, kWarning90Days, ReportStatus::Aged}, {365, kWarning12Months, ReportStatus::Withheld}};
+  for (const auto& [days, warning, status] : cases) {
     platform.boxes.clear();
-    WriteElementSets({{"UO-22", Altered(c.days)}});
-    const std::string shown = Shown("U5IW0002", CameraFile(kCaptureTime)).at(0);
-    ASSERT_TRUE(shown.ends_with(c.warning)) << shown;
-    const std::string stored = shown.substr(0, shown.size() - c.warning.size());
-    EXPECT_EQ(StoredText("U5IW0002"), stored);
-    EXPECT_EQ(ReadBytes(dir / "U5IW0002")[240], c.status);
+    WriteElementSets({{"UO-22", Altered(days)}});
+    const Bytes picture = CameraFile(kCaptureTime);
+    const std::string shown = Shown("U5IW0002", picture).at(0);
+    ASSERT_TRUE(shown.ends_with(warning)) << shown;
+    const std::string stored = shown.substr(0, shown.size() - warning.size());
+    EXPECT_EQ(ReadBytes(dir / "U5IW0002"), Stamped(picture, [&](FileHeader& header) {
+                StampImageHeader(header, stored, status);
+              }));
     // Over 90 days the place goes; over a year the position too.
     EXPECT_TRUE(stored.starts_with(kTitle)) << stored;
     EXPECT_EQ(stored.find("kilometres"), std::string::npos) << stored;
-    EXPECT_EQ(stored.find("Degrees") != std::string::npos, c.status == 1) << stored;
-    EXPECT_EQ(stored == kTitle, c.status == 2) << stored;
+    EXPECT_EQ(stored.find("Degrees") != std::string::npos, status == ReportStatus::Aged);
+    EXPECT_EQ(stored == kTitle, status == ReportStatus::Withheld) << stored;
   }
 }
 
@@ -152,22 +147,16 @@ TEST_F(WhereFixture, ReportsAPictureTakenAfterTheEpoch) {
 }
 
 TEST_F(WhereFixture, LeavesTheFileAsItWasWhenNotToStampOrWithNothingToSay) {
-  struct Case {
-    std::string name;
-    Bytes file;
-    bool writeStamp;
-    Texts boxes;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, Bytes, bool, Texts> cases[] = {
       {"U5IW0005", CameraFile(0), true, {}},  // no capture time
       {"U5IW0006", CameraFile(kCaptureTime), false, {kReportAtEpoch}},
       {"U5IW0007", CameraFile(kCaptureTime, 4, 100), true, {kReportAtEpoch}},  // never lengthened
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, file, writeStamp, boxes] : cases) {
     platform.boxes.clear();
-    request.writeStamp = c.writeStamp;
-    EXPECT_EQ(Shown(c.name, c.file), c.boxes) << c.name;
-    EXPECT_EQ(ReadBytes(dir / c.name), c.file) << c.name;
+    request.writeStamp = writeStamp;
+    EXPECT_EQ(Shown(name, file), boxes) << name;
+    EXPECT_EQ(ReadBytes(dir / name), file) << name;
   }
 }
 
@@ -179,13 +168,11 @@ TEST_F(WhereFixture, ShortensALongReportAndWritesNothingPastTheStatusByte) {
   // Place names hold 25 characters.
   EXPECT_TRUE(shown.ends_with("from Llanfairpwllgwyngyllgoger")) << shown;
 
-  const Bytes file = ReadBytes(dir / "U5IW0008");
-  const std::string stored = StoredText("U5IW0008");
-  EXPECT_EQ(stored, shown.substr(0, shown.rfind('\n')));
-  EXPECT_EQ(file[10], stored.size());
-  EXPECT_EQ(file[240], 0);
-  EXPECT_TRUE(std::equal(file.begin() + 241, file.end(), original.begin() + 241));
-  for (size_t i = 13 + stored.size() + 1; i < 240; ++i) ASSERT_EQ(file[i], original[i]) << i;
+  // Whole lines only; every other byte as it was.
+  const std::string stored = shown.substr(0, shown.rfind('\n'));
+  EXPECT_EQ(ReadBytes(dir / "U5IW0008"), Stamped(original, [&](FileHeader& header) {
+              StampImageHeader(header, stored, ReportStatus::Current);
+            }));
 }
 
 TEST_F(WhereFixture, GivesNoBearingForAPictureRightOverAPlace) {
@@ -209,40 +196,30 @@ TEST_F(WhereFixture, KeepsATmsatReportInTheSetsInformationFile) {
   EXPECT_EQ(platform.mainWindowCloses, 0);
 
   // A new information file: the loaded header with the stamp over it.
-  const Bytes information = ReadBytes(dir / "TM0D0042.IMW");
-  ASSERT_EQ(information.size(), 256u);
-  FileHeader expected = loaded;
-  StampInformationHeader(expected, report);
-  EXPECT_TRUE(std::equal(information.begin(), information.end(), expected.begin()));
+  EXPECT_EQ(ReadBytes(dir / "TM0D0042.IMW"),
+            Stamped(Bytes(loaded.begin(), loaded.end()),
+                    [&](FileHeader& header) { StampInformationHeader(header, report); }));
 
   // Any picture of the set then shows the stored report, whatever the element sets say.
   WriteElementSets({{"TO-31", Altered(0, 40)}});
   EXPECT_EQ(Shown("TM1D0042.IMC", picture).back(), report);
 }
 
-TEST_F(WhereFixture, StoresATmsatWarningInsideTheReport) {
+TEST_F(WhereFixture, StampsAnExistingInformationFileInPlaceWithTheWarningInside) {
   WriteElementSets({{"TO-31", Altered(100)}});
-  const std::string shown = Shown("TM1D0042.IMC", CameraFile(kCaptureTime, 16)).at(0);
-  EXPECT_TRUE(shown.ends_with(kWarning90Days));
-  const Bytes information = ReadBytes(dir / "TM0D0042.IMW");
-  FileHeader header{};
-  std::copy_n(information.begin(), 256, header.begin());
-  // Too long to keep whole: its last line goes.
-  EXPECT_EQ(StoredInformationReport(header), shown.substr(0, shown.rfind('\n')));
-}
-
-TEST_F(WhereFixture, StampsAnExistingInformationFileInPlace) {
   Bytes existing(600);
   for (size_t i = 0; i < existing.size(); ++i) existing[i] = static_cast<uint8_t>(i * 13);
   WriteBytes(dir / "TM0D0042.IMW", existing);
   const std::string shown = Shown("TM2D0042.IMC", CameraFile(kCaptureTime, 16)).at(0);
+  EXPECT_TRUE(shown.ends_with(kWarning90Days));
   const Bytes information = ReadBytes(dir / "TM0D0042.IMW");
-  ASSERT_EQ(information.size(), existing.size());
-  FileHeader expected{};
-  std::copy_n(existing.begin(), 256, expected.begin());
-  StampInformationHeader(expected, shown);
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), information.begin()));
-  EXPECT_TRUE(std::equal(information.begin() + 256, information.end(), existing.begin() + 256));
+  EXPECT_EQ(information, Stamped(existing, [&](FileHeader& header) {
+              StampInformationHeader(header, shown);
+            }));
+  // Too long to keep whole: its last line goes.
+  FileHeader header{};
+  std::copy_n(information.begin(), header.size(), header.begin());
+  EXPECT_EQ(StoredInformationReport(header), shown.substr(0, shown.rfind('\n')));
 }
 
 TEST_F(WhereFixture, ShowsAnInformationFileOpenedByItselfAndClosesOnOk) {

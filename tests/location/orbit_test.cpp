@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace kestrel {
 namespace {
@@ -61,21 +62,17 @@ TEST(PrepareElements, ReadsTwoDigitYears) {
 TEST(PrepareElements, RefusesElementSetsNoOrbitComesFrom) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  for (auto spoil : std::initializer_list<void (*)(ElementSet&, double, double)>{
-           [](ElementSet& s, double, double) { s.eccentricity = 1.0; },
-           [](ElementSet& s, double, double) { s.eccentricity = 3.5; },
-           [](ElementSet& s, double, double) { s.eccentricity = -0.1; },
-           [](ElementSet& s, double n, double) { s.eccentricity = n; },
-           [](ElementSet& s, double n, double) { s.meanMotion = n; },
-           [](ElementSet& s, double, double) { s.meanMotion = 0; },
-           [](ElementSet& s, double, double i) { s.epochDay = i; },
-           [](ElementSet& s, double n, double) { s.inclination = n; },
-           [](ElementSet& s, double, double i) { s.decayRate = i; },
-       }) {
+  const std::pair<double ElementSet::*, double> spoils[] = {
+      {&ElementSet::eccentricity, 1.0},  {&ElementSet::eccentricity, 3.5},
+      {&ElementSet::eccentricity, -0.1}, {&ElementSet::eccentricity, nan},
+      {&ElementSet::meanMotion, nan},    {&ElementSet::meanMotion, 0},
+      {&ElementSet::epochDay, inf},      {&ElementSet::inclination, nan},
+      {&ElementSet::decayRate, inf}};
+  for (const auto& [field, value] : spoils) {
     ElementSet set = SunSynchronousSet();
-    spoil(set, nan, inf);
-    EXPECT_FALSE(PrepareElements(set));
-    EXPECT_FALSE(LocateAtTime(set, 98, 8, 7, 10, 20, 30));
+    set.*field = value;
+    EXPECT_FALSE(PrepareElements(set)) << value;
+    EXPECT_FALSE(LocateAtTime(set, 98, 8, 7, 10, 20, 30)) << value;
   }
 }
 
@@ -124,14 +121,6 @@ TEST(LocateAtTime, CountsTheEpochAgeAndGivesAPointOnTheGround) {
 // Reference points: satellite.js 7.1.0 (twoline2satrec, propagate, gstime, eciToEcf), computed
 // once by hand at whole seconds after the epoch (2012-09-12 14:41:32 UTC); latitude is the
 // geocentric asin(z / r) of the Earth-fixed position, as this program reports it.
-struct Sgp4Point {
-  int day;
-  int month;  // 0 … 11
-  int hour;
-  double latitude;
-  double longitude;
-};
-
 double GreatCircleKm(double lat1, double lon1, double lat2, double lon2) {
   const double rad = 3.141592653589793 / 180;
   const double c = std::sin(lat1 * rad) * std::sin(lat2 * rad) +
@@ -151,7 +140,8 @@ TEST(LocateAtTime, AgreesWithSgp4ForARealElementSet) {
   // 12 km at the epoch, 4 to 14 km over the month. The bounds leave room for that, no more:
   // 30 km in the first day, 50 km to a month, still far below the hundreds of km that a wrong
   // constant, node rate or Earth rotation would give within hours.
-  const Sgp4Point reference[] = {
+  // Day, month (0 … 11), hour, latitude, longitude.
+  const std::tuple<int, int, int, double, double> reference[] = {
       {12, 8, 14, -0.0217, 38.0855},    // epoch
       {12, 8, 15, -8.2468, 201.4030},   // one hour on
       {13, 8, 14, -11.2007, 215.7653},  // one day
@@ -161,13 +151,11 @@ TEST(LocateAtTime, AgreesWithSgp4ForARealElementSet) {
       {12, 9, 14, -30.1588, 44.0920},   // thirty days
   };
   for (size_t i = 0; i < std::size(reference); ++i) {
-    const Sgp4Point& point = reference[i];
-    const auto location = LocateAtTime(ao7, 112, point.month, point.day, point.hour, 41, 32);
+    const auto& [day, month, hour, latitude, longitude] = reference[i];
+    const auto location = LocateAtTime(ao7, 112, month, day, hour, 41, 32);
     ASSERT_TRUE(location);
-    const double bound = i < 3 ? 30 : 50;
-    EXPECT_LT(GreatCircleKm(location->latitude, location->longitude, point.latitude,
-                            point.longitude),
-              bound)
+    EXPECT_LT(GreatCircleKm(location->latitude, location->longitude, latitude, longitude),
+              i < 3 ? 30 : 50)
         << "point " << i;
   }
 }

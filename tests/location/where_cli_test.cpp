@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "support/test_support.h"
 #include "where_fixture.h"
@@ -25,6 +27,12 @@ struct WhereCli : ::testing::Test {
     WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}}));
     WriteBytes(obs, PlacesFile(kPlaces));
   }
+
+  testing::ProcessResult Where(const std::string& picture, bool stamp = true) {
+    std::vector<std::string> args{"where", picture, "--kep", kep, "--obs", obs};
+    if (!stamp) args.push_back("--no-stamp");
+    return RunProgram(KESTREL_CLI_PATH, args, dir.path());
+  }
 };
 
 std::string AsBoxLine(const std::string& text) {
@@ -34,10 +42,8 @@ std::string AsBoxLine(const std::string& text) {
 }
 
 TEST_F(WhereCli, PrintsTheReportAndStampsTheFile) {
-  const Bytes picture = CameraFile(kCaptureTime);
-  WriteBytes(dir / "u5iw0001", picture);
-  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "u5iw0001").string(), "--kep",
-                                                 kep, "--obs", obs});
+  WriteBytes(dir / "u5iw0001", CameraFile(kCaptureTime));
+  const auto run = Where((dir / "u5iw0001").string());
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, kReportAtEpoch + "\n");
   EXPECT_EQ(run.err, AsBoxLine(kReportAtEpoch));
@@ -47,21 +53,19 @@ TEST_F(WhereCli, PrintsTheReportAndStampsTheFile) {
 
   // Once stamped, the element sets are read but the stored report is shown.
   WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}, {"UO-22", {}}}));
-  const auto again = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "u5iw0001").string(),
-                                                   "--kep", kep, "--obs", obs});
+  const auto again = Where((dir / "u5iw0001").string());
   EXPECT_EQ(again.exitCode, 0) << again.err;
   EXPECT_EQ(again.out, kReportAtEpoch + "\n");
   EXPECT_EQ(ReadBytes(dir / "u5iw0001"), stamped);
 }
 
 TEST_F(WhereCli, LeavesTheFileAloneWithNoStampOrWithNothingToSay) {
-  const std::pair<Bytes, std::string> cases[] = {{CameraFile(kCaptureTime), kReportAtEpoch + "\n"},
-                                                 {CameraFile(0), ""}};  // no capture time
-  for (const auto& [picture, out] : cases) {
+  const std::tuple<Bytes, bool, std::string> cases[] = {
+      {CameraFile(kCaptureTime), false, kReportAtEpoch + "\n"},
+      {CameraFile(0), true, ""}};  // no capture time
+  for (const auto& [picture, stamp, out] : cases) {
     WriteBytes(dir / "U5IW0002", picture);
-    const auto run = RunProgram(
-        KESTREL_CLI_PATH, {"where", "U5IW0002", "--no-stamp", "--kep", kep, "--obs", obs},
-        dir.path());
+    const auto run = Where("U5IW0002", stamp);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, out);
     EXPECT_EQ(run.err, out.empty() ? "" : AsBoxLine(kReportAtEpoch));
@@ -71,12 +75,11 @@ TEST_F(WhereCli, LeavesTheFileAloneWithNoStampOrWithNothingToSay) {
 
 TEST_F(WhereCli, FailsWithTheMessageOfTheFailure) {
   WriteBytes(dir / "U5IW0003", CameraFile(kCaptureTime));
-  const std::string missing = (dir / "nowhere.kep").string();
-  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0003").string(), "--kep",
-                                                 missing, "--obs", obs});
+  kep = (dir / "nowhere.kep").string();
+  const auto run = Where("U5IW0003");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "[Error] Cannot open file " + missing + "\n");
+  EXPECT_EQ(run.err, "[Error] Cannot open file " + kep + "\n");
 
   const auto gone = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0009").string()});
   EXPECT_EQ(gone.exitCode, 1);
