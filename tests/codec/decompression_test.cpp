@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
-#include "bitmap/dib.h"
 #include "pair_builders.h"
 #include "test_support.h"
 
@@ -36,9 +36,9 @@ class DecompressPairTest : public ::testing::Test {
     WriteBytes(f.dir / thumbnail, kExampleThumbnail);
     WriteBytes(f.dir / compressed, kExampleCompressed);
   }
-  bool Decompress(const std::string& thumbnail, bool secondNumbering = false) {
+  bool Decompress(const std::string& thumbnail) {
     session.state.currentFilePath = thumbnail;
-    return DecompressPair(session, secondNumbering);
+    return DecompressPair(session, false);
   }
   void ExpectReleased() {
     EXPECT_FALSE(session.state.loadedImage);
@@ -49,8 +49,10 @@ class DecompressPairTest : public ::testing::Test {
   Session& session = f.session;
 };
 
-TEST_F(DecompressPairTest, WritesTheDecodedFileAndDescribesIt) {
+TEST_F(DecompressPairTest, WritesTheDecodedFileFromReadOnlyInputsAndDescribesIt) {
   WritePair("U5TW0001.CCD", "U5CW0001");
+  fs::permissions(f.dir / "U5TW0001.CCD", fs::perms::owner_read);
+  fs::permissions(f.dir / "U5CW0001", fs::perms::owner_read);
   ASSERT_TRUE(Decompress("U5TW0001.CCD"));
   EXPECT_TRUE(f.platform.boxes.empty());
   ExpectReleased();
@@ -67,17 +69,8 @@ TEST_F(DecompressPairTest, WritesTheDecodedFileAndDescribesIt) {
   EXPECT_EQ(id.headerLength, 256);
   EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure ||
                id.wideAngleTmsat);
-  // The inputs are as they were.
   EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
   EXPECT_EQ(ReadBytes(f.dir / "U5CW0001"), kExampleCompressed);
-}
-
-TEST_F(DecompressPairTest, ReadOnlyInputsAreDecoded) {
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  fs::permissions(f.dir / "U5TW0001.CCD", fs::perms::owner_read);
-  fs::permissions(f.dir / "U5CW0001", fs::perms::owner_read);
-  EXPECT_TRUE(Decompress("U5TW0001.CCD"));
-  EXPECT_TRUE(f.platform.boxes.empty());
 }
 
 TEST_F(DecompressPairTest, MissingFilesAreNamedInTheMessage) {
@@ -101,40 +94,40 @@ TEST_F(DecompressPairTest, MissingFilesAreNamedInTheMessage) {
   EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
 }
 
-TEST_F(DecompressPairTest, SizesThatDoNotAgreeAreRefused) {
-  WriteBytes(f.dir / "U5TW0001.CCD", PairFile(16, 16, Bytes(256, 5)));
-  WriteBytes(f.dir / "U5CW0001", PairFile(65, 64, Bytes(64, 0)));
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  ASSERT_EQ(f.platform.boxes.size(), 1u);
-  EXPECT_EQ(f.platform.boxes[0].text, "The relationship Thumb to Compressed is incorrect");
-  EXPECT_EQ(f.platform.boxes[0].caption, "Image Allocation Error");
-  EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
-  EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
-}
-
 TEST_F(DecompressPairTest, HostileFilesGetAClearMessageAndWriteNothing) {
-  // A header claiming the largest picture over a few values.
-  WriteBytes(f.dir / "U5TW0001.CCD", PairFile(16383, 16383, Bytes(64, 0)));
-  WriteBytes(f.dir / "U5CW0001", PairFile(65532, 65532, Bytes(16, 0)));
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "U5TW0001.CCD is not a complete thumbnail file");
-  // Shorter than a header.
-  WriteBytes(f.dir / "U5TW0001.CCD", Bytes(100, 0));
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "U5TW0001.CCD is not a complete thumbnail file");
-  WriteBytes(f.dir / "U5TW0001.CCD", kExampleThumbnail);
-  WriteBytes(f.dir / "U5CW0001", Bytes(200, 0));
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "U5CW0001 is not a complete compressed image file");
-  // Zero sizes.
-  WriteBytes(f.dir / "U5TW0001.CCD", PairFile(0, 0, Bytes(32, 1)));
-  WriteBytes(f.dir / "U5CW0001", PairFile(0, 0));
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "The thumbnail U5TW0001.CCD describes an empty picture");
-  EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
+  struct Case {
+    const char* name;
+    Bytes thumbnail, compressed;
+    const char* caption;
+    const char* text;
+  };
+  const char* kNotAThumbnail = "U5TW0001.CCD is not a complete thumbnail file";
+  const Case cases[] = {
+      {"sizes disagree", PairFile(16, 16, Bytes(256, 5)), PairFile(65, 64, Bytes(64, 0)),
+       "Image Allocation Error", "The relationship Thumb to Compressed is incorrect"},
+      {"largest picture over a few values", PairFile(16383, 16383, Bytes(64, 0)),
+       PairFile(65532, 65532, Bytes(16, 0)), "Error", kNotAThumbnail},
+      {"thumbnail shorter than a header", Bytes(100, 0), kExampleCompressed, "Error",
+       kNotAThumbnail},
+      {"compressed shorter than a header", kExampleThumbnail, Bytes(200, 0), "Error",
+       "U5CW0001 is not a complete compressed image file"},
+      {"zero sizes", PairFile(0, 0, Bytes(32, 1)), PairFile(0, 0), "Error",
+       "The thumbnail U5TW0001.CCD describes an empty picture"},
+  };
+  for (const Case& c : cases) {
+    f.platform.boxes.clear();
+    WriteBytes(f.dir / "U5TW0001.CCD", c.thumbnail);
+    WriteBytes(f.dir / "U5CW0001", c.compressed);
+    EXPECT_FALSE(Decompress("U5TW0001.CCD")) << c.name;
+    ASSERT_EQ(f.platform.boxes.size(), 1u) << c.name;
+    EXPECT_EQ(f.platform.boxes[0].text, c.text) << c.name;
+    EXPECT_EQ(f.platform.boxes[0].caption, c.caption) << c.name;
+    EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD") << c.name;
+    EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD")) << c.name;
+  }
 }
 
-TEST_F(DecompressPairTest, AnExistingFileOfTheDecodedNameIsNeverReplaced) {
+TEST_F(DecompressPairTest, WhatHasTheDecodedNameIsNeverReplaced) {
   // The picture the pair was made from sits under the decoded name.
   WritePair("U5TW0001.CCD", "U5CW0001");
   WriteBytes(f.dir / "u5dw0001.ccd", Bytes{1, 2, 3});
@@ -148,11 +141,9 @@ TEST_F(DecompressPairTest, AnExistingFileOfTheDecodedNameIsNeverReplaced) {
   WriteBytes(f.dir / "U5DW0002.CCD", kExampleThumbnail);
   EXPECT_FALSE(Decompress("U5DW0002.CCD"));
   EXPECT_EQ(ReadBytes(f.dir / "U5DW0002.CCD"), kExampleThumbnail);
-}
-
-TEST_F(DecompressPairTest, AnUnwritableDecodedFileKeepsTheThumbnailCurrent) {
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  fs::create_directory(f.dir / "U5DW0001.CCD");  // in the way of the decoded file
+  // A folder in the way of the decoded file: the thumbnail stays current.
+  fs::remove(f.dir / "u5dw0001.ccd");
+  fs::create_directory(f.dir / "U5DW0001.CCD");
   EXPECT_FALSE(Decompress("U5TW0001.CCD"));
   EXPECT_EQ(f.platform.BoxTexts().back(), "Can't open file U5DW0001.CCD");
   EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
@@ -166,33 +157,36 @@ class DecompressSingleImageTest : public DecompressPairTest {
     session.state.currentFilePath = chosen;
     return DecompressSingleImage(session, options);
   }
-  // The picture on show, rows top-down, `width` bytes each.
-  Bytes ShownRows(size_t width, size_t height) {
-    const Bytes& dib = *session.state.current.currentDib;
-    const BitmapInfoHeader header = *LoadInfoHeader(dib);
-    const size_t stride = RowLength(8, static_cast<uint32_t>(header.biWidth));
-    Bytes rows;
-    for (size_t y = 0; y < height; ++y) {
-      const size_t at = PixelOffset(header) + (height - 1 - y) * stride;
-      rows.insert(rows.end(), dib.begin() + static_cast<std::ptrdiff_t>(at),
-                  dib.begin() + static_cast<std::ptrdiff_t>(at + width));
-    }
-    return rows;
-  }
 };
 
 TEST_F(DecompressSingleImageTest, ShowsThePictureAndDeletesOnlyTheDecodedFile) {
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  ASSERT_TRUE(Run("u5tw0001.ccd"));
-  EXPECT_TRUE(f.platform.boxes.empty()) << f.platform.BoxTexts()[0];
-  EXPECT_TRUE(session.state.current.imageDisplayable);
-  EXPECT_TRUE(session.state.singleImageShown);
-  EXPECT_EQ(ShownRows(16, 4), kExamplePixels);
-  EXPECT_EQ(session.state.currentFilePath, "U5DW0001.CCD");
-  EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
-  EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
-  EXPECT_EQ(ReadBytes(f.dir / "U5CW0001"), kExampleCompressed);
-  EXPECT_EQ(f.platform.cursorDepth, 0);
+  struct Case {
+    const char* thumbnail;
+    const char* compressed;
+    const char* chosen;
+    const char* decoded;
+  };
+  const Case cases[] = {
+      {"U5TW0001.CCD", "U5CW0001", "u5tw0001.ccd", "U5DW0001.CCD"},
+      {"FB110001.IMT", "FB120001.IMC", "FB120001.IMC", "FB110001.IMI"},  // chosen compressed
+      {"TM112345.IMT", "TM112345.IMC", "TM112345.IMT", "TM112345.IMI"},
+      {"TM210001.IMT", "TM220001.IMC", "TM210001.IMT", "TM210001.IMI"},  // second numbering
+  };
+  for (const Case& c : cases) {
+    f.platform.boxes.clear();
+    WritePair(c.thumbnail, c.compressed);
+    ASSERT_TRUE(Run(c.chosen)) << c.chosen;
+    EXPECT_TRUE(f.platform.boxes.empty()) << c.chosen;
+    EXPECT_TRUE(session.state.current.imageDisplayable) << c.chosen;
+    EXPECT_TRUE(session.state.singleImageShown) << c.chosen;
+    EXPECT_EQ(testing::TopDownRows(*session.state.current.currentDib, 16, 4), kExamplePixels)
+        << c.chosen;
+    EXPECT_EQ(session.state.currentFilePath, c.decoded) << c.chosen;
+    EXPECT_FALSE(fs::exists(f.dir / c.decoded)) << c.chosen;
+    EXPECT_EQ(ReadBytes(f.dir / c.thumbnail), kExampleThumbnail) << c.chosen;
+    EXPECT_EQ(ReadBytes(f.dir / c.compressed), kExampleCompressed) << c.chosen;
+    EXPECT_EQ(f.platform.cursorDepth, 0) << c.chosen;
+  }
 }
 
 TEST_F(DecompressSingleImageTest, AFailedDecodingDeletesNothing) {
@@ -206,24 +200,6 @@ TEST_F(DecompressSingleImageTest, AFailedDecodingDeletesNothing) {
   WriteBytes(f.dir / "U5DW0001.CCD", Bytes{1, 2, 3});
   EXPECT_FALSE(Run("U5TW0001.CCD"));
   EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), (Bytes{1, 2, 3}));
-}
-
-TEST_F(DecompressSingleImageTest, FbPairsAreChosenByTheirCompressedName) {
-  WritePair("FB110001.IMT", "FB120001.IMC");
-  ASSERT_TRUE(Run("FB120001.IMC"));
-  EXPECT_EQ(ShownRows(16, 4), kExamplePixels);
-  EXPECT_FALSE(fs::exists(f.dir / "FB110001.IMI"));
-  EXPECT_TRUE(fs::exists(f.dir / "FB120001.IMC"));
-}
-
-TEST_F(DecompressSingleImageTest, TmsatPairsInEitherNumbering) {
-  WritePair("TM112345.IMT", "TM112345.IMC");
-  ASSERT_TRUE(Run("TM112345.IMT"));
-  EXPECT_FALSE(fs::exists(f.dir / "TM112345.IMI"));
-  WritePair("TM210001.IMT", "TM220001.IMC");
-  ASSERT_TRUE(Run("TM210001.IMT"));
-  EXPECT_EQ(ShownRows(16, 4), kExamplePixels);
-  EXPECT_FALSE(fs::exists(f.dir / "TM210001.IMI"));
 }
 
 TEST_F(DecompressSingleImageTest, ReportIsMadeForTheThumbnailName) {

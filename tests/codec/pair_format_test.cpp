@@ -5,58 +5,49 @@
 namespace kestrel {
 namespace {
 
-TEST(PairNames, DecoderNamesOfCameraThumbnails) {
-  DecoderNames names = DecoderNamesFor("U5TW0123.CCD", false);
-  EXPECT_EQ(names.compressed, "U5CW0123");
-  EXPECT_EQ(names.decoded, "U5DW0123.CCD");
-  // Without ".CCD" there is no compressed name; the decoded name gets the extension.
-  names = DecoderNamesFor("KBTN0042", false);
-  EXPECT_EQ(names.compressed, "");
-  EXPECT_EQ(names.decoded, "KBDN0042.CCD");
-  // A name that already holds "CCD" somewhere gets no second one.
-  names = DecoderNamesFor("P1TWCCD1", false);
-  EXPECT_EQ(names.decoded, "P1DWCCD1");
-}
-
-TEST(PairNames, DecoderNamesOfExtensionNamedThumbnails) {
-  DecoderNames names = DecoderNamesFor("TM112345.IMT", false);
-  EXPECT_EQ(names.compressed, "TM112345.IMC");
-  EXPECT_EQ(names.decoded, "TM112345.IMI");
-  // Second numbering: the compressed file carries '2' where the thumbnail has '1'.
-  names = DecoderNamesFor("TM212345.IMT", true);
-  EXPECT_EQ(names.compressed, "TM222345.IMC");
-  EXPECT_EQ(names.decoded, "TM212345.IMI");
-  names = DecoderNamesFor("FB110001.IMT", true);
-  EXPECT_EQ(names.compressed, "FB120001.IMC");
-  EXPECT_EQ(names.decoded, "FB110001.IMI");
-}
-
-TEST(PairNames, NamesTooShortForTheirPositionsNameNoFile) {
-  EXPECT_EQ(DecoderNamesFor("TM1.IMT", false).compressed, "");
-  EXPECT_EQ(DecoderNamesFor("TM1.IMT", false).decoded, "");
+TEST(PairNames, DecoderNamesOfThumbnails) {
+  struct Case {
+    const char* thumbnail;
+    bool secondNumbering;
+    const char* compressed;
+    const char* decoded;
+  };
+  const Case cases[] = {
+      {"U5TW0123.CCD", false, "U5CW0123", "U5DW0123.CCD"},
+      {"KBTN0042", false, "", "KBDN0042.CCD"},  // no ".CCD": no compressed name
+      {"P1TWCCD1", false, "", "P1DWCCD1"},      // "CCD" already in the name
+      {"TM112345.IMT", false, "TM112345.IMC", "TM112345.IMI"},
+      // Second numbering: the compressed file carries '2' where the thumbnail has '1'.
+      {"TM212345.IMT", true, "TM222345.IMC", "TM212345.IMI"},
+      {"FB110001.IMT", true, "FB120001.IMC", "FB110001.IMI"},
+      {"TM1.IMT", false, "", ""},  // too short for its positions
+  };
+  for (const Case& c : cases) {
+    const DecoderNames names = DecoderNamesFor(c.thumbnail, c.secondNumbering);
+    EXPECT_EQ(names.compressed, c.compressed) << c.thumbnail;
+    EXPECT_EQ(names.decoded, c.decoded) << c.thumbnail;
+  }
   EXPECT_EQ(DecoderNamesFor("A.CCD", false).compressed, "");
   EXPECT_EQ(CompressorNamesFor("TM1").thumbnail, "");
   EXPECT_EQ(CompressorNamesFor("ABC").compressed, "");
 }
 
 TEST(PairNames, CompressorNamesFollowTheSourceName) {
-  CompressorNames names = CompressorNamesFor("U5DW0123.CCD");
-  EXPECT_EQ(names.thumbnail, "U5TW0123.CCD");
-  EXPECT_EQ(names.compressed, "U5CW0123");
-  names = CompressorNamesFor("tm112345.imi");
-  EXPECT_EQ(names.thumbnail, "TM112345.IMT");
-  EXPECT_EQ(names.compressed, "TM112345.IMC");
-  // "FB" sources are named like camera files when compressed.
-  names = CompressorNamesFor("FB110001.IMI");
-  EXPECT_EQ(names.thumbnail, "FBT10001.IMI");
-  EXPECT_EQ(names.compressed, "FBC10001");
-}
-
-TEST(PairNames, CompressorOutputsDecodeBackToTheirOwnNames) {
-  const CompressorNames written = CompressorNamesFor("KADW0001.CCD");
-  const DecoderNames read = DecoderNamesFor(written.thumbnail, false);
-  EXPECT_EQ(read.compressed, written.compressed);
-  EXPECT_EQ(read.decoded, "KADW0001.CCD");
+  struct Case {
+    const char* source;
+    const char* thumbnail;
+    const char* compressed;
+  };
+  const Case cases[] = {
+      {"U5DW0123.CCD", "U5TW0123.CCD", "U5CW0123"},
+      {"tm112345.imi", "TM112345.IMT", "TM112345.IMC"},
+      {"FB110001.IMI", "FBT10001.IMI", "FBC10001"},  // named like camera files
+  };
+  for (const Case& c : cases) {
+    const CompressorNames names = CompressorNamesFor(c.source);
+    EXPECT_EQ(names.thumbnail, c.thumbnail) << c.source;
+    EXPECT_EQ(names.compressed, c.compressed) << c.source;
+  }
 }
 
 }  // namespace
