@@ -2,7 +2,6 @@
 #include <cstdlib>
 
 #include "gui_tests.h"
-#include "support/test_support.h"
 
 namespace kestrel::gui::testing {
 
@@ -18,6 +17,8 @@ void AnswerNextBox(std::function<void(QMessageBox&)> answer) {
 }
 
 }  // namespace kestrel::gui::testing
+
+#include "moc_gui_tests.cpp"
 
 int main(int argc, char** argv) {
   // The settings store of the tests lives in a folder of its own, never the user's.

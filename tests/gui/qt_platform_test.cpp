@@ -9,38 +9,24 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QtTest>
-#include <memory>
 
 #include "bitmap/dib.h"
-#include "gui/main_window.h"
 #include "gui_tests.h"
 #include "platform/settings_file.h"
 #include "support/dib_builders.h"
-#include "support/test_support.h"
 
 namespace kestrel::gui::testing {
 
 using kestrel::testing::Colour;
 using kestrel::testing::MakeDib;
 
-class QtPlatformTest : public QObject {
+class QtPlatformTest : public WindowTest {
   Q_OBJECT
 
  private:
-  kestrel::testing::ScratchDir dir_;
-  std::unique_ptr<MainWindow> window_;
-
   Platform& platform() { return window_->platform(); }
 
  private slots:
-  void init() {
-    window_ = std::make_unique<MainWindow>(dir_.path());
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-
-  void cleanup() { window_.reset(); }
-
   void messageBoxesCarryIconButtonsAndCaption() {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
@@ -52,32 +38,16 @@ class QtPlatformTest : public QObject {
       text = box.text();
       box.button(QMessageBox::No)->click();
     });
-    const BoxAnswer answer = platform().ShowMessageBox("Overwrite the file?", "Save Bmp",
-                                                       BoxIcon::Question, BoxButtons::YesNo);
-    QCOMPARE(answer, BoxAnswer::No);
+    QCOMPARE(platform().ShowMessageBox("Overwrite the file?", "Save Bmp", BoxIcon::Question,
+                                       BoxButtons::YesNo),
+             BoxAnswer::No);
     QCOMPARE(icon, QMessageBox::Question);
     QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(caption, QStringLiteral("Save Bmp"));
     QCOMPARE(text, QStringLiteral("Overwrite the file?"));
-  }
-
-  void errorBoxesAreExclamationsCaptionedError() {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString caption;
-    AnswerNextBox([&](QMessageBox& box) {
-      icon = box.icon();
-      caption = box.windowTitle();
-      box.button(QMessageBox::Ok)->click();
-    });
-    ShowErrorBox(window_->session(), "Can't open file '%s'", "U5IW0123.CCD");
-    QCOMPARE(icon, QMessageBox::Warning);
-    QCOMPARE(caption, QStringLiteral("Error"));
-  }
-
-  void escapeAnswersCancelOrNo() {
+    // Escape answers as the box's escape button.
     AnswerNextBox([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    QCOMPARE(platform().ShowMessageBox("Go on?", "Question", BoxIcon::Stop,
-                                       BoxButtons::OkCancel),
+    QCOMPARE(platform().ShowMessageBox("Go on?", "Question", BoxIcon::Stop, BoxButtons::OkCancel),
              BoxAnswer::Cancel);
   }
 
@@ -98,7 +68,8 @@ class QtPlatformTest : public QObject {
     auto* dialog = window_->findChild<QDialog*>();
     QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
     QCOMPARE(dialog->windowTitle(), QStringLiteral("CCD Image Compression"));
-    QCOMPARE(dialog->findChild<QLabel*>()->text(), QStringLiteral("Now compressing the Image File"));
+    QCOMPARE(dialog->findChild<QLabel*>()->text(),
+             QStringLiteral("Now compressing the Image File"));
     auto* bar = dialog->findChild<QProgressBar*>();
     progress->SetRange(0, 50);
     progress->SetStep(20);
@@ -130,28 +101,26 @@ class QtPlatformTest : public QObject {
     platform().CloseLoadingLog();
   }
 
-  void clipboardCarriesEightBitPicturesWhole() {
+  void clipboardCarriesDibsWholeAndTurnsOtherImagesIntoDibs() {
     std::vector<Colour> table(256);
     for (size_t i = 0; i < 256; ++i)
       table[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i / 2), static_cast<uint8_t>(~i)};
-    const Bytes dib = MakeDib(7, 3, 8, table, [](int x, int y) { return static_cast<uint32_t>(x * 30 + y); });
-    platform().WriteClipboardDib(dib);
+    const Bytes grey =
+        MakeDib(7, 3, 8, table, [](int x, int y) { return static_cast<uint32_t>(x * 30 + y); });
+    platform().WriteClipboardDib(grey);
     QVERIFY(platform().ClipboardHasDib());
     const QImage image = QGuiApplication::clipboard()->image();
     QCOMPARE(image.size(), QSize(7, 3));
     QCOMPARE(QColor(image.pixel(2, 0)), QColor(qRgb(~60 & 255, 30, 60)));  // top row first
-    QCOMPARE(platform().ReadClipboardDib(), std::optional<std::vector<uint8_t>>(dib));
-  }
+    QCOMPARE(platform().ReadClipboardDib(), std::optional<Bytes>(grey));
 
-  void clipboardCarriesTrueColourPicturesWhole() {
-    const Bytes dib = MakeDib(5, 4, 24, {}, [](int x, int y) {
+    const Bytes colour = MakeDib(5, 4, 24, {}, [](int x, int y) {
       return static_cast<uint32_t>(x * 40 << 16 | y * 60 << 8 | 7);
     });
-    platform().WriteClipboardDib(dib);
-    QCOMPARE(platform().ReadClipboardDib(), std::optional<std::vector<uint8_t>>(dib));
-  }
+    platform().WriteClipboardDib(colour);
+    QCOMPARE(platform().ReadClipboardDib(), std::optional<Bytes>(colour));
 
-  void clipboardImagesOfOtherProgramsBecomeDibs() {
+    // Images put there by other programs come back as 24-bit DIBs.
     QImage argb(3, 2, QImage::Format_ARGB32);
     argb.fill(qRgb(10, 20, 30));
     argb.setPixel(0, 0, qRgb(200, 100, 50));  // top left
@@ -161,9 +130,7 @@ class QtPlatformTest : public QObject {
     const BitmapInfoHeader header = *LoadInfoHeader(*dib);
     QCOMPARE(header.biBitCount, uint16_t{24});
     const uint8_t* topLeft = dib->data() + PixelOffset(header) + RowLength(24, 3);  // last row
-    QCOMPARE(int{topLeft[0]}, 50);
-    QCOMPARE(int{topLeft[1]}, 100);
-    QCOMPARE(int{topLeft[2]}, 200);
+    QCOMPARE(Bytes(topLeft, topLeft + 3), (Bytes{50, 100, 200}));
     QGuiApplication::clipboard()->clear();
     QVERIFY(!platform().ClipboardHasDib());
     QVERIFY(!platform().ReadClipboardDib());
@@ -180,13 +147,10 @@ class QtPlatformTest : public QObject {
     QVERIFY(!platform().ReadSettingNumber("Initialised"));
   }
 
-  void pauseLetsTheTicksRunOn() {
+  void pauseTicksCaptionAndCloseReachTheWindow() {
     const uint32_t start = platform().TickCount();
     platform().Pause(60);
     QVERIFY(platform().TickCount() - start >= 60);
-  }
-
-  void captionAndCloseReachTheWindow() {
     platform().SetWindowCaption("Kestrel (U5IW0123.CCD 400x300x8 RGB)");
     QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (U5IW0123.CCD 400x300x8 RGB)"));
     platform().CloseMainWindow();
