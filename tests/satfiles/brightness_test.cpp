@@ -25,48 +25,36 @@ TEST(AutomaticExposure, MeanOf100ShiftsTheTableBy27) {
   const BrightnessOutcome o = c.Analyse("U5IW0001", true);
   EXPECT_EQ(o.imageAverage, 100u);
   EXPECT_EQ(o.exposureShift, 27);
-  EXPECT_EQ(c.table[0], 27);
-  EXPECT_EQ(c.table[1], 27);
-  EXPECT_EQ(c.table[2], 27);
-  EXPECT_EQ(c.table[3], 0);
+  EXPECT_EQ(Bytes(c.table.begin(), c.table.begin() + 4), (Bytes{27, 27, 27, 0}));
   EXPECT_EQ(c.table[4 * 227], 254);
   for (int i = 228; i < 256; ++i) EXPECT_EQ(c.table[4 * size_t(i)], 255) << i;
 }
 
-TEST(AutomaticExposure, BrightPictureDarkensTheTable) {
-  Canvas c(64, 64, 200);
-  const BrightnessOutcome o = c.Analyse("U5IW0001", true);
-  EXPECT_EQ(o.exposureShift, 73);
-  EXPECT_EQ(c.table[4 * 73], 0);
-  EXPECT_EQ(c.table[4 * 74], 1);
-  EXPECT_EQ(c.table[4 * 255 + 1], 182);
+TEST(AutomaticExposure, BrightPictureDarkensTheTableAndMidGreyOrSwitchedOffLeavesIt) {
+  Canvas bright(64, 64, 200);
+  EXPECT_EQ(bright.Analyse("U5IW0001", true).exposureShift, 73);
+  EXPECT_EQ(bright.table[4 * 73], 0);
+  EXPECT_EQ(bright.table[4 * 74], 1);
+  EXPECT_EQ(bright.table[4 * 255 + 1], 182);
+  for (const auto& [value, on] : {std::pair<uint8_t, bool>{127, true}, {30, false}}) {
+    Canvas c(64, 64, value);
+    EXPECT_EQ(c.Analyse("U5IW0001", on).exposureShift, 0) << int(value);
+    EXPECT_EQ(c.table, Bytes(1024, 0)) << int(value);
+  }
 }
 
-TEST(AutomaticExposure, MidGreyOrSwitchedOffLeavesTheTable) {
-  Canvas c(64, 64, 127);
-  EXPECT_EQ(c.Analyse("U5IW0001", true).exposureShift, 0);
-  EXPECT_EQ(c.table, Bytes(1024, 0));
-  Canvas d(64, 64, 30);
-  EXPECT_EQ(d.Analyse("U5IW0001", false).exposureShift, 0);
-  EXPECT_EQ(d.table, Bytes(1024, 0));
-}
-
-TEST(SplitDetection, JumpsNearTheEdgesAreNotSplits) {
+TEST(SplitDetection, OnlyTheFirstJumpAwayFromTheEdgesIsASplit) {
   for (const uint32_t row : {10u, 20u, 80u}) {
     Canvas c(2048, 100, 50);
     for (uint32_t m = row; m < 100; ++m) c.FillRow(m, 80);
     EXPECT_FALSE(c.Analyse("U5IW0001", false).splitRow) << row;
   }
-  Canvas c(2048, 100, 50);
-  c.FillRow(21, 80);
-  EXPECT_EQ(c.Analyse("U5IW0001", false).splitRow, 21u);
-}
-
-TEST(SplitDetection, FirstQualifyingJumpIsTheOnlySplit) {
-  Canvas c(2048, 200, 50);
-  for (uint32_t m = 60; m < 200; ++m) c.FillRow(m, 80);
-  for (uint32_t m = 120; m < 200; ++m) c.FillRow(m, 30);
-  EXPECT_EQ(c.Analyse("U5IW0001", false).splitRow, 60u);
+  Canvas one(2048, 100, 50);
+  one.FillRow(21, 80);
+  EXPECT_EQ(one.Analyse("U5IW0001", false).splitRow, 21u);
+  Canvas two(2048, 200, 50);
+  for (uint32_t m = 60; m < 200; ++m) two.FillRow(m, m < 120 ? 80 : 30);
+  EXPECT_EQ(two.Analyse("U5IW0001", false).splitRow, 60u);
 }
 
 TEST(SplitDetection, KitsatNamesUseTheFinerThreshold) {
@@ -123,44 +111,29 @@ TEST(SplitCompensation, LargeDifferenceIsNotCompensatedButTheSeamIsSmoothed) {
   EXPECT_EQ(c.Row(53)[0], 100);
 }
 
-Bytes SeamColumn(std::initializer_list<uint8_t> rows) {
-  return Bytes(rows);
-}
-
-TEST(SmoothSeam, FallingColumnSteps) {
-  Bytes column = SeamColumn({100, 7, 7, 7, 7, 50});
-  SmoothSeam(column, 1, 1);
-  EXPECT_EQ(column, (Bytes{100, 90, 80, 70, 60, 50}));
-}
-
-TEST(SmoothSeam, FallingValuesNotAboveTheirStepNumberBecomeBlack) {
-  Bytes column = SeamColumn({5, 9, 9, 9, 9, 0});
-  SmoothSeam(column, 1, 1);
-  EXPECT_EQ(column, (Bytes{5, 4, 3, 0, 0, 0}));
-}
-
-TEST(SmoothSeam, RisingColumnStepsUpToItsRowLimits) {
-  Bytes column = SeamColumn({50, 0, 0, 0, 0, 100});
-  SmoothSeam(column, 1, 1);
-  EXPECT_EQ(column, (Bytes{50, 60, 70, 80, 90, 100}));
-  Bytes bright = SeamColumn({240, 0, 0, 0, 0, 255});
-  SmoothSeam(bright, 1, 1);
-  EXPECT_EQ(bright, (Bytes{240, 243, 246, 249, 255, 255}));
-}
-
-TEST(SmoothSeam, FlatColumnMovesHalfwayTowardTheMeanTenTimes) {
-  // m = 101: 0, 50, 75, 88, 94, 97, 99, 100, 100, 100, 100.
-  Bytes column = SeamColumn({100, 0, 0, 200, 101, 102});
-  SmoothSeam(column, 1, 1);
-  // From 200: 150, 125, 113, 107, 104, 102, 101, 101, 101, 101.
-  EXPECT_EQ(column, (Bytes{100, 100, 100, 101, 101, 102}));
-}
-
-TEST(SmoothSeam, WorksColumnByColumnAndStaysInsideTheBuffer) {
-  // Two columns: falling in the first, rising in the second.
-  Bytes rows{100, 50, 0, 0, 0, 0, 0, 0, 0, 0, 50, 100};
-  SmoothSeam(rows, 1, 2);
-  EXPECT_EQ(rows, (Bytes{100, 50, 90, 60, 80, 70, 70, 80, 60, 90, 50, 100}));
+TEST(SmoothSeam, WorkedColumns) {
+  struct Case {
+    const char* why;
+    Bytes rows;
+    uint16_t columns;
+    Bytes expected;
+  };
+  const Case cases[] = {
+      {"falling column steps", {100, 7, 7, 7, 7, 50}, 1, {100, 90, 80, 70, 60, 50}},
+      {"falling values not above their step number become black", {5, 9, 9, 9, 9, 0}, 1, {5, 4, 3, 0, 0, 0}},
+      {"rising column steps", {50, 0, 0, 0, 0, 100}, 1, {50, 60, 70, 80, 90, 100}},
+      {"rising column stops at its row limits", {240, 0, 0, 0, 0, 255}, 1, {240, 243, 246, 249, 255, 255}},
+      // m = 101: 0, 50, 75, 88, 94, 97, 99, 100, 100, 100, 100;
+      // from 200: 150, 125, 113, 107, 104, 102, 101, 101, 101, 101.
+      {"flat column moves halfway toward the mean ten times", {100, 0, 0, 200, 101, 102}, 1,
+       {100, 100, 100, 101, 101, 102}},
+      {"column by column: falling, then rising", {100, 50, 0, 0, 0, 0, 0, 0, 0, 0, 50, 100}, 2,
+       {100, 50, 90, 60, 80, 70, 70, 80, 60, 90, 50, 100}}};
+  for (Case c : cases) {
+    SmoothSeam(c.rows, 1, c.columns);
+    EXPECT_EQ(c.rows, c.expected) << c.why;
+  }
+  // Too few rows for the seam: nothing is touched.
   Bytes tooShort(10, 9);
   SmoothSeam(tooShort, 1, 2);
   SmoothSeam(tooShort, 0, 1);

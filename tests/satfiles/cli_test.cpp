@@ -33,47 +33,59 @@ TEST(CliIdentify, PrintsOneJsonLinePerFile) {
             "\"leftTrim\":false,\"autoExposure\":true,\"wideAngleTmsat\":true}\n");
 }
 
-TEST(CliIdentify, MissingFileFailsWithTheProgramsMessage) {
-  ScratchDir dir;
-  const auto run = RunProgram(KESTREL_CLI_PATH, {"identify", (dir / "kbin0042").string()});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "[Error] Can't open file KBIN0042\n");
-  EXPECT_EQ(run.out, "");
-}
-
-TEST(CliConvert, SatelliteFileBecomesItsPicture) {
+TEST(CliConvertAndAct, SatelliteFileAndActDownloadBecomeTheirPictures) {
   ScratchDir dir;
   WriteBytes(dir / "kbe00001", Bytes(611 * 576, 90));
-  const auto run = RunProgram(KESTREL_CLI_PATH,
-                              {"convert", (dir / "kbe00001").string(), "-o", (dir / "out.bmp").string()});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  const BitmapReadResult picture = ReadBitmapFile(dir / "out.bmp");
-  ASSERT_TRUE(picture.dib);
-  const BitmapInfoHeader header = *LoadInfoHeader(*picture.dib);
-  EXPECT_EQ(header.biWidth, 612);
-  EXPECT_EQ(header.biHeight, 576);
-  EXPECT_EQ(header.biBitCount, 8);
+  Bytes download(95, 0);
+  download.resize(95 + 511 * 502, 120);
+  WriteBytes(dir / "pass.act", download);
+  const std::string out = (dir / "out.bmp").string();
+  struct Case {
+    std::vector<std::string> args;
+    int32_t width, height;
+  };
+  for (const Case& c : {Case{{"convert", (dir / "kbe00001").string(), "-o", out}, 612, 576},
+                        Case{{"act", (dir / "pass.act").string(), "--preset", "kbiw", "-o", out}, 512, 500}}) {
+    SCOPED_TRACE(c.args[0]);
+    const auto run = RunProgram(KESTREL_CLI_PATH, c.args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const BitmapReadResult picture = ReadBitmapFile(out);
+    ASSERT_TRUE(picture.dib);
+    const BitmapInfoHeader header = *LoadInfoHeader(*picture.dib);
+    EXPECT_EQ(header.biWidth, c.width);
+    EXPECT_EQ(header.biHeight, c.height);
+    EXPECT_EQ(header.biBitCount, 8);
+  }
+  const auto bad = RunProgram(KESTREL_CLI_PATH, {"act", (dir / "pass.act").string(), "--preset", "landsat", "-o", out});
+  EXPECT_EQ(bad.exitCode, 2);
 }
 
-TEST(CliConvert, RefusalsAndOtherKindsSaySo) {
-  ScratchDir dir;
-  WriteBytes(dir / "IM000123.ACT", Bytes(1000, 9));
-  WriteBytes(dir / "TM400001.IMI", Bytes(1000, 9));
-  WriteBytes(dir / "NOTHING1", Bytes(1000, 9));
-  const auto act = RunProgram(KESTREL_CLI_PATH, {"convert", (dir / "IM000123.ACT").string(), "-o",
-                                                 (dir / "out.png").string()});
-  EXPECT_EQ(act.exitCode, 1);
-  EXPECT_EQ(act.err, "[Command Line Open] Unsupported from Command Line - Use File/Preview ACT\n");
-  const auto video = RunProgram(KESTREL_CLI_PATH, {"convert", (dir / "TM400001.IMI").string(), "-o",
-                                                   (dir / "out.png").string()});
-  EXPECT_EQ(video.exitCode, 1);
-  EXPECT_NE(video.err.find("TM400001.IMI"), std::string::npos);
-  const auto unknown = RunProgram(KESTREL_CLI_PATH, {"convert", (dir / "NOTHING1").string(), "-o",
-                                                     (dir / "out.png").string()});
-  EXPECT_EQ(unknown.exitCode, 1);
-  EXPECT_EQ(unknown.err, "[CCD Image Error] Invalid Parameters - Image cannot be processed\n");
-  EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+TEST(CliConvert, RefusalsAndMissingFilesSaySoAndWriteNothing) {
+  struct Case {
+    const char* command;
+    const char* name;
+    const char* err;
+  };
+  const Case cases[] = {
+      {"convert", "IM000123.ACT", "[Command Line Open] Unsupported from Command Line - Use File/Preview ACT\n"},
+      {"convert", "TM400001.IMI", "kestrel-cli: TM400001.IMI is a video file: use video\n"},
+      {"convert", "NOTHING1", "[CCD Image Error] Invalid Parameters - Image cannot be processed\n"},
+      {"identify", "kbin0042", "[Error] Can't open file KBIN0042\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    std::vector<std::string> args{c.command, (dir / c.name).string()};
+    if (args[0] == "convert") {
+      WriteBytes(dir / c.name, Bytes(1000, 9));
+      args.insert(args.end(), {"-o", (dir / "out.png").string()});
+    }
+    const auto run = RunProgram(KESTREL_CLI_PATH, args);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+  }
 }
 
 TEST(CliClean, WritesTheUpperCaseCcdCopyBesideTheRawFile) {
@@ -93,23 +105,6 @@ TEST(CliClean, WritesTheUpperCaseCcdCopyBesideTheRawFile) {
   const auto missing = RunProgram(KESTREL_CLI_PATH, {"clean", (dir / "u5iw0002").string()});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.err, "[Error] Can't open file U5IW0002\n");
-}
-
-TEST(CliAct, PreviewsADownloadInThePresetsLayout) {
-  ScratchDir dir;
-  Bytes download(95, 0);
-  download.resize(95 + 511 * 502, 120);
-  WriteBytes(dir / "pass.act", download);
-  const auto run = RunProgram(KESTREL_CLI_PATH, {"act", (dir / "pass.act").string(), "--preset",
-                                                 "kbiw", "-o", (dir / "out.bmp").string()});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const BitmapReadResult picture = ReadBitmapFile(dir / "out.bmp");
-  ASSERT_TRUE(picture.dib);
-  EXPECT_EQ(LoadInfoHeader(*picture.dib)->biWidth, 512);
-  EXPECT_EQ(LoadInfoHeader(*picture.dib)->biHeight, 500);
-  const auto bad = RunProgram(KESTREL_CLI_PATH, {"act", (dir / "pass.act").string(), "--preset",
-                                                 "landsat", "-o", (dir / "out.bmp").string()});
-  EXPECT_EQ(bad.exitCode, 2);
 }
 
 }  // namespace

@@ -72,34 +72,22 @@ TEST(IdentifyByName, EveryRuleGivesItsGeometryAndFlags) {
     EXPECT_EQ(r.leftTrim, e.trim);
     EXPECT_EQ(r.wideAngleTmsat, e.wide);
     EXPECT_TRUE(r.autoExposure);
-    EXPECT_EQ(r.storedWidth, 0);
-    EXPECT_EQ(r.storedHeight, 0);
   }
 }
 
-TEST(IdentifyByName, KeywordsCountOnlyAtTheStart) {
-  const IdentificationRecord r = IdentifyByName("XSPECIAL");
-  EXPECT_EQ(r.fileWidth, 0);
-  EXPECT_EQ(r.fileHeight, 0);
-  EXPECT_FALSE(r.autoExposure);
-}
-
-TEST(IdentifyByName, ShortAndUnknownNamesMatchNothing) {
-  for (const char* name : {"", "U", "U5", "U5I", "KB", "TM", "P1T", "ABCDEFGH", "README.TXT"}) {
+TEST(IdentifyByName, UnknownShortAndMisplacedNamesGiveNoGeometry) {
+  // Keywords count only at the start; IMT anywhere still marks a thumbnail.
+  for (const char* name : {"", "U", "U5", "U5I", "KB", "TM", "P1T", "ABCDEFGH", "README.TXT",
+                           "XSPECIAL", "XIMT0001"}) {
     SCOPED_TRACE(name);
     const IdentificationRecord r = IdentifyByName(name);
+    const bool imt = std::string(name) == "XIMT0001";
     EXPECT_EQ(r.fileWidth, 0);
     EXPECT_EQ(r.fileHeight, 0);
-    EXPECT_FALSE(r.interlaced || r.thumbnail || r.spikeFilter || r.leftTrim || r.autoExposure ||
-                 r.wideAngleTmsat);
+    EXPECT_EQ(r.thumbnail, imt);
+    EXPECT_EQ(r.autoExposure, imt);
+    EXPECT_FALSE(r.interlaced || r.spikeFilter || r.leftTrim || r.wideAngleTmsat);
   }
-}
-
-TEST(IdentifyByName, ImtAloneMakesAThumbnailWithoutGeometry) {
-  const IdentificationRecord r = IdentifyByName("XIMT0001");
-  EXPECT_EQ(r.fileWidth, 0);
-  EXPECT_TRUE(r.thumbnail);
-  EXPECT_TRUE(r.autoExposure);
 }
 
 Bytes HeaderWithSize(uint8_t b251, uint8_t b252, uint8_t b253, uint8_t b254) {
@@ -119,73 +107,48 @@ TEST(ProbeHeaderSize, ReadsLittleEndianSizesUpToHighByteFour) {
   const auto largest = ProbeHeaderSize(HeaderWithSize(0xFF, 4, 0xFF, 4));
   ASSERT_TRUE(largest);
   EXPECT_EQ(largest->width, 1279);
-}
-
-TEST(ProbeHeaderSize, RejectsHighBytesAboveFourZeroSizesAndShortHeaders) {
-  EXPECT_FALSE(ProbeHeaderSize(HeaderWithSize(0xFB, 5, 0xF6, 1)));
-  EXPECT_FALSE(ProbeHeaderSize(HeaderWithSize(0xFB, 1, 0xF6, 5)));
-  EXPECT_FALSE(ProbeHeaderSize(HeaderWithSize(0, 0, 0xF6, 1)));
-  EXPECT_FALSE(ProbeHeaderSize(HeaderWithSize(0xFB, 1, 0, 0)));
   Bytes shortHeader = HeaderWithSize(0xFB, 1, 0xF6, 1);
   shortHeader.resize(254);
-  EXPECT_FALSE(ProbeHeaderSize(shortHeader));
+  // High bytes above four, zero sizes and short headers.
+  for (const Bytes& header : {HeaderWithSize(0xFB, 5, 0xF6, 1), HeaderWithSize(0xFB, 1, 0xF6, 5),
+                              HeaderWithSize(0, 0, 0xF6, 1), HeaderWithSize(0xFB, 1, 0, 0), shortHeader})
+    EXPECT_FALSE(ProbeHeaderSize(header));
 }
 
 TEST(IdentifyImageFile, ProbedSizeOverridesTheNameButKeepsItsFlags) {
-  SessionFixture f;
-  WriteBytes(f.dir / "KBIN0042", HeaderWithSize(0xFB, 0x01, 0xF6, 0x01));
-  f.session.state.currentFilePath = "KBIN0042";
-  ASSERT_TRUE(IdentifyImageFile(f.session));
-  const IdentificationRecord& r = f.session.state.identification;
-  EXPECT_EQ(r.fileWidth, 507);
-  EXPECT_EQ(r.fileHeight, 502);
-  EXPECT_EQ(r.headerLength, 256);
-  EXPECT_EQ(r.fieldGap, 355);
-  EXPECT_TRUE(r.interlaced);
-  EXPECT_TRUE(r.leftTrim);
-  EXPECT_TRUE(f.platform.boxes.empty());
-}
-
-TEST(IdentifyImageFile, ProbeGivesAnUnknownNameASizeAndHeader) {
-  SessionFixture f;
-  WriteBytes(f.dir / "PICTURE1", HeaderWithSize(0x40, 0, 0x20, 0));
-  f.session.state.currentFilePath = "PICTURE1";
-  ASSERT_TRUE(IdentifyImageFile(f.session));
-  EXPECT_EQ(f.session.state.identification.fileWidth, 64);
-  EXPECT_EQ(f.session.state.identification.fileHeight, 32);
-  EXPECT_EQ(f.session.state.identification.headerLength, 256);
-  EXPECT_FALSE(f.session.state.identification.autoExposure);
-}
-
-TEST(IdentifyImageFile, ShortFileIsNotAnErrorAndTheNameDecides) {
-  SessionFixture f;
-  WriteBytes(f.dir / "U5IW0123", Bytes(100, 1));
-  f.session.state.currentFilePath = "U5IW0123";
-  ASSERT_TRUE(IdentifyImageFile(f.session));
-  EXPECT_EQ(f.session.state.identification.fileWidth, 611);
-  WriteBytes(f.dir / "EMPTY", Bytes{});
-  f.session.state.currentFilePath = "EMPTY";
-  ASSERT_TRUE(IdentifyImageFile(f.session));
-  EXPECT_EQ(f.session.state.identification.fileWidth, 0);
-}
-
-TEST(IdentifyImageFile, LowerCaseFileOpensUnderItsUpperCaseName) {
-  SessionFixture f;
-  WriteBytes(f.dir / "u5iw0123", Bytes(300, 7));
-  f.session.state.currentFilePath = "u5iw0123";
-  ASSERT_TRUE(IdentifyImageFile(f.session));
-  EXPECT_EQ(f.session.state.currentFilePath, "U5IW0123");
-  EXPECT_EQ(f.session.state.identification.fileWidth, 611);
-  EXPECT_TRUE(f.platform.boxes.empty());
-}
-
-TEST(IdentifyImageFile, ReadOnlyFileIdentifies) {
-  SessionFixture f;
-  WriteBytes(f.dir / "KBIW0001", Bytes(300, 7));
-  std::filesystem::permissions(f.dir / "KBIW0001", std::filesystem::perms::owner_read);
-  f.session.state.currentFilePath = "KBIW0001";
-  EXPECT_TRUE(IdentifyImageFile(f.session));
-  EXPECT_EQ(f.session.state.identification.fileWidth, 511);
+  struct Case {
+    const char* onDisk;
+    Bytes content;
+    const char* upperName;
+    uint16_t width, height, header;
+  };
+  const Case cases[] = {{"KBIN0042", HeaderWithSize(0xFB, 0x01, 0xF6, 0x01), "KBIN0042", 507, 502, 256},
+                        {"PICTURE1", HeaderWithSize(0x40, 0, 0x20, 0), "PICTURE1", 64, 32, 256},
+                        // A short file is no error: the name decides.
+                        {"U5IW0123", Bytes(100, 1), "U5IW0123", 611, 576, 256},
+                        {"EMPTY", Bytes{}, "EMPTY", 0, 0, 0},
+                        {"u5iw0123", Bytes(300, 7), "U5IW0123", 611, 576, 256},
+                        {"KBIW0001", Bytes(300, 7), "KBIW0001", 511, 502, 256}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.onDisk);
+    SessionFixture f;
+    WriteBytes(f.dir / c.onDisk, c.content);
+    std::filesystem::permissions(f.dir / c.onDisk, std::filesystem::perms::owner_read);
+    f.session.state.currentFilePath = c.onDisk;
+    ASSERT_TRUE(IdentifyImageFile(f.session));
+    EXPECT_EQ(f.session.state.currentFilePath, c.upperName);
+    const IdentificationRecord& r = f.session.state.identification;
+    const IdentificationRecord byName = IdentifyByName(c.upperName);
+    EXPECT_EQ(r.fileWidth, c.width);
+    EXPECT_EQ(r.fileHeight, c.height);
+    EXPECT_EQ(r.headerLength, c.header);
+    EXPECT_EQ(r.fieldGap, byName.fieldGap);
+    EXPECT_EQ(r.interlaced, byName.interlaced);
+    EXPECT_EQ(r.leftTrim, byName.leftTrim);
+    EXPECT_EQ(r.spikeFilter, byName.spikeFilter);
+    EXPECT_EQ(r.autoExposure, byName.autoExposure);
+    EXPECT_TRUE(f.platform.boxes.empty());
+  }
 }
 
 TEST(IdentifyImageFile, MissingFileOrDirectoryLeavesTheRecordAndSaysSo) {

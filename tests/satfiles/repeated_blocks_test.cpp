@@ -23,55 +23,41 @@ Bytes DistinctBlock(int id, size_t length = 109) {
   return block;
 }
 
-Bytes Join(const std::vector<Bytes>& parts) {
-  Bytes joined;
-  for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+// A raw file made of the header and the given blocks.
+Bytes RawFile(const std::vector<Bytes>& blocks) {
+  Bytes joined = Header();
+  for (const Bytes& block : blocks) joined.insert(joined.end(), block.begin(), block.end());
   return joined;
 }
 
-// A raw file made of the header and the given blocks.
-Bytes RawFile(const std::vector<Bytes>& blocks) {
-  std::vector<Bytes> parts{Header()};
-  parts.insert(parts.end(), blocks.begin(), blocks.end());
-  return Join(parts);
+constexpr int kSpaces = -1, kZeros = -2;  // uniform blocks
+
+Bytes BlockWithId(int id) {
+  return id == kSpaces ? Bytes(109, 0x20) : id == kZeros ? Bytes(109, 0) : DistinctBlock(id);
 }
 
-TEST(DropRepeatedBlocks, BlockRepeatingARecentOneIsDropped) {
-  std::vector<Bytes> blocks;
-  for (int i = 0; i < 8; ++i) blocks.push_back(DistinctBlock(i));
-  blocks[5] = blocks[3];
-  std::vector<Bytes> expected = blocks;
-  expected.erase(expected.begin() + 5);
-  EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(expected));
-}
-
-TEST(DropRepeatedBlocks, OnlyNineBlocksAreRemembered) {
-  std::vector<Bytes> blocks;
-  for (int i = 0; i < 12; ++i) blocks.push_back(DistinctBlock(i));
-  blocks[11] = blocks[1];  // ten blocks later: kept
-  EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(blocks));
-  blocks[11] = DistinctBlock(11);
-  blocks[10] = blocks[1];  // nine blocks later: dropped
-  std::vector<Bytes> expected = blocks;
-  expected.erase(expected.begin() + 10);
-  EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(expected));
-}
-
-TEST(DropRepeatedBlocks, DroppedBlocksStayInTheHistory) {
-  std::vector<Bytes> blocks;
-  for (int i = 0; i < 14; ++i) blocks.push_back(DistinctBlock(i));
-  blocks[4] = blocks[3];
-  blocks[13] = blocks[3];  // ten after block 3, but nine after its dropped repeat
-  std::vector<Bytes> expected = blocks;
-  expected.erase(expected.begin() + 13);
-  expected.erase(expected.begin() + 4);
-  EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(expected));
-}
-
-TEST(DropRepeatedBlocks, UniformBlocksAreAlwaysKept) {
-  const std::vector<Bytes> blocks{DistinctBlock(1), Bytes(109, 0x20), Bytes(109, 0x20),
-                                  Bytes(109, 0x20), Bytes(109, 0)};
-  EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(blocks));
+TEST(DropRepeatedBlocks, RepeatsOfTheNineBlocksBeforeAreDropped) {
+  struct Case {
+    const char* why;
+    std::vector<int> ids, kept;
+  };
+  const Case cases[] = {
+      {"block 5 repeats block 3", {0, 1, 2, 3, 4, 3, 6, 7}, {0, 1, 2, 3, 4, 6, 7}},
+      {"a repeat ten blocks later is kept", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 1},
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 1}},
+      {"a repeat nine blocks later is dropped", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 11},
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11}},
+      // Ten after block 3, but nine after its dropped repeat.
+      {"dropped blocks stay in the history", {0, 1, 2, 3, 3, 5, 6, 7, 8, 9, 10, 11, 12, 3},
+       {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12}},
+      {"uniform blocks are always kept", {1, kSpaces, kSpaces, kSpaces, kZeros},
+       {1, kSpaces, kSpaces, kSpaces, kZeros}}};
+  for (const Case& c : cases) {
+    std::vector<Bytes> blocks, kept;
+    for (const int id : c.ids) blocks.push_back(BlockWithId(id));
+    for (const int id : c.kept) kept.push_back(BlockWithId(id));
+    EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(kept)) << c.why;
+  }
 }
 
 TEST(DropRepeatedBlocks, ShortFinalBlockIsComparedOverItsOwnLength) {
@@ -88,9 +74,7 @@ TEST(DropRepeatedBlocks, ShortFinalBlockIsComparedOverItsOwnLength) {
 }
 
 TEST(DropRepeatedBlocks, HeaderAloneOrShorterIsCopied) {
-  EXPECT_EQ(DropRepeatedBlocks(Bytes(50, 3)), Bytes(50, 3));
-  EXPECT_EQ(DropRepeatedBlocks(Bytes{}), Bytes{});
-  EXPECT_EQ(DropRepeatedBlocks(Header()), Header());
+  for (const Bytes& file : {Bytes(50, 3), Bytes{}, Header()}) EXPECT_EQ(DropRepeatedBlocks(file), file);
 }
 
 TEST(RemoveRepeatedBlocks, WritesTheCleanedCopyBesideTheRawFile) {
