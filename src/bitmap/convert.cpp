@@ -413,27 +413,27 @@ Block EncodeRle(const Bytes& dib) {
   const uint32_t stride = RowLength(h.biBitCount, width);
   const uint8_t* pixels = dib.data() + PixelOffset(h);
   Bytes indices(width);
-  Bytes encoded;
-  encoded.reserve(h.biSizeImage / 2 + 16);
+  // The codes go straight behind a copy of the header and table; the reserve covers the
+  // worst case (all literals), so the block is never moved while it grows.
+  const uint32_t tableEnd = PixelOffset(h);
+  Block out = std::make_shared<Bytes>(dib.begin(), dib.begin() + tableEnd);
+  out->reserve(size_t{tableEnd} + h.biSizeImage + h.biSizeImage / 64 +
+               4 * static_cast<size_t>(h.biHeight) + 16);
   for (int32_t y = 0; y < h.biHeight; ++y) {
     const uint8_t* row = pixels + size_t{static_cast<uint32_t>(y)} * stride;
     if (four) {
       for (uint32_t x = 0; x < width; ++x) indices[x] = IndexAt(row, x, 4);
-      EncodeRow(indices.data(), width, true, encoded);
+      EncodeRow(indices.data(), width, true, *out);
     } else {
-      EncodeRow(row, width, false, encoded);
+      EncodeRow(row, width, false, *out);
     }
-    encoded.push_back(kEscape);
-    encoded.push_back(y + 1 == h.biHeight ? kEndOfBitmap : kEndOfLine);
+    out->push_back(kEscape);
+    out->push_back(y + 1 == h.biHeight ? kEndOfBitmap : kEndOfLine);
   }
   BitmapInfoHeader header = h;
   header.biCompression = four ? kCompressionRle4 : kCompressionRle8;
-  header.biSizeImage = static_cast<uint32_t>(encoded.size());
-  const uint32_t tableEnd = PixelOffset(h);
-  Block out = NewBlock(tableEnd + encoded.size());
-  std::copy_n(dib.begin(), tableEnd, out->begin());
+  header.biSizeImage = static_cast<uint32_t>(out->size() - tableEnd);
   StoreInfoHeader(header, *out);
-  std::copy(encoded.begin(), encoded.end(), out->begin() + tableEnd);
   return out;
 }
 
