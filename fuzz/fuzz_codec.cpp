@@ -5,6 +5,7 @@
 // pieces are bodies only, and headers are put in front of them from the next eight bytes with
 // the compressed size made four times the thumbnail's, so that most inputs get decoded.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -20,10 +21,10 @@ constexpr size_t kSplitBytes = 2;
 constexpr size_t kSizeBytes = 8;
 
 Bytes WithHeader(uint16_t width, uint16_t height, std::span<const uint8_t> body) {
-  Bytes file(kPairHeaderLength, 0);
+  Bytes file(kPairHeaderLength + body.size(), 0);
   StoreU16(file.data() + kPairWidthOffset, width);
   StoreU16(file.data() + kPairHeightOffset, height);
-  file.insert(file.end(), body.begin(), body.end());
+  std::copy(body.begin(), body.end(), file.begin() + kPairHeaderLength);
   return file;
 }
 

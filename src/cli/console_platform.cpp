@@ -24,7 +24,9 @@ SettingsFile Store() { return SettingsFile(SettingsFile::DefaultPath()); }
 
 BoxAnswer ConsolePlatform::ShowMessageBox(std::string_view text, std::string_view caption,
                                           BoxIcon, BoxButtons buttons) {
-  std::string line = "[" + std::string(caption) + "] ";
+  std::string line;
+  line.reserve(caption.size() + text.size() + 8);
+  line.append("[").append(caption).append("] ");
   for (char c : text) {
     if (c == '\n') {
       line += "\\n";

@@ -1,5 +1,7 @@
 #include "dib_builders.h"
 
+#include <algorithm>
+
 namespace kestrel::testing {
 namespace {
 void Put16(Bytes& b, size_t at, uint32_t v) {
@@ -49,12 +51,12 @@ Bytes MakeDib(int32_t width, int32_t height, uint16_t bitCount, const std::vecto
 }
 
 Bytes WithFileHeader(const Bytes& dib, uint32_t offBits) {
-  Bytes file(14, 0);
+  Bytes file(14 + dib.size(), 0);
   file[0] = 'B';
   file[1] = 'M';
-  Put32(file, 2, static_cast<uint32_t>(dib.size() + 14));
+  Put32(file, 2, static_cast<uint32_t>(file.size()));
   Put32(file, 10, offBits);
-  file.insert(file.end(), dib.begin(), dib.end());
+  std::copy(dib.begin(), dib.end(), file.begin() + 14);
   return file;
 }
 
