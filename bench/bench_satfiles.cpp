@@ -13,7 +13,7 @@
 #include "satfiles/identification.h"
 #include "satfiles/repeated_blocks.h"
 #include "satfiles/single_image.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace {
 

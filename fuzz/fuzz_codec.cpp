@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "codec/pair_decoder.h"
 #include "codec/pair_format.h"
 

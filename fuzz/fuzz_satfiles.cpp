@@ -16,7 +16,7 @@
 #include "satfiles/open_flows.h"
 #include "satfiles/repeated_blocks.h"
 #include "satfiles/single_image.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kestrel::ScriptedPlatform platform;
   kestrel::Session session(platform, dir);
   session.state.currentFilePath = name;
-  session.state.compressionDone = flags & 1;
+  session.state.processing.compressionDone = flags & 1;
   if (flags & 2) {
     kestrel::PreviewActDownload(session, static_cast<kestrel::ActPreset>((flags >> 2) % 5));
   } else {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "bitmap/dib.h"
 
 namespace kestrel {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "bitmap/dib.h"
 
 namespace kestrel {

@@ -11,7 +11,7 @@
 
 #include "cli/console_platform.h"
 #include "shell/open_file.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel::cli {
 

@@ -7,7 +7,6 @@
 #include "cli/cli.h"
 #include "codec/compression.h"
 #include "codec/pair_format.h"
-#include "satfiles/open_flows.h"
 
 namespace kestrel::cli {
 namespace {
@@ -15,15 +14,13 @@ namespace {
 int RunCompress(Context& context) {
   Session& session = context.session;
   ImageState& s = session.state;
-  EnterFile(session, context.args.files[0]);
-  const SatelliteOpenResult opened = OpenSingleSatelliteFile(session);
-  if (opened != SatelliteOpenResult::Shown) {
-    if (opened != SatelliteOpenResult::Failed)
+  const OpenResult opened = OpenFromOutside(session, context.args.files[0]);
+  if (opened != OpenResult::Shown) {
+    if (opened != OpenResult::Failed)
       std::fprintf(stderr, "kestrel-cli: %s is not a single picture\n", s.currentFilePath.c_str());
     return kExitFailure;
   }
   // As opened from the command line: the image report would have kept a TMSat header here.
-  s.openedFromShell = true;
   if (s.currentFilePath.starts_with("TM")) s.tmHeaderCopy = s.fileHeaderBuffer;
 
   const CompressorNames names = CompressorNamesFor(s.currentFilePath);

@@ -3,30 +3,29 @@
 #include <cstdio>
 #include <string>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "cli/cli.h"
 #include "platform/files.h"
-#include "satfiles/open_flows.h"
 
 namespace kestrel::cli {
 namespace {
 
-// A satellite file opens as from the command line; kinds that need another subcommand say so.
-bool OpenSatelliteFileForConvert(Session& session) {
-  const SatelliteOpenResult result = OpenSingleSatelliteFile(session);
+// A file opens as from the command line; kinds that need another subcommand say so.
+bool OpenForConvert(Session& session, const std::string& file) {
+  const OpenResult result = OpenFromOutside(session, file);
   const char* name = session.state.currentFilePath.c_str();
   switch (result) {
-    case SatelliteOpenResult::Shown:
+    case OpenResult::Shown:
       return true;
-    case SatelliteOpenResult::Failed:
+    case OpenResult::Failed:
       return false;
-    case SatelliteOpenResult::InformationFile:
+    case OpenResult::InformationFile:
       std::fprintf(stderr, "kestrel-cli: %s is a set's information file: use where\n", name);
       return false;
-    case SatelliteOpenResult::CompressedImage:
+    case OpenResult::CompressedImage:
       std::fprintf(stderr, "kestrel-cli: %s is a compressed image: use decompress\n", name);
       return false;
-    case SatelliteOpenResult::Video:
+    case OpenResult::Video:
       std::fprintf(stderr, "kestrel-cli: %s is a video file: use video\n", name);
       return false;
   }
@@ -42,15 +41,7 @@ int RunConvert(Context& context) {
   if (!bits.empty() && bits != "1" && bits != "4" && bits != "8" && bits != "24")
     return UsageError(context, "--bits takes 1, 4, 8 or 24");
 
-  EnterFile(session, context.args.files[0]);
-  const std::string& name = session.state.currentFilePath;
-  bool opened = false;
-  if (IsBitmapFileName(name)) {
-    opened = OpenBitmapAsCurrent(session);
-  } else {
-    opened = OpenSatelliteFileForConvert(session);
-  }
-  if (!opened) return kExitFailure;
+  if (!OpenForConvert(session, context.args.files[0])) return kExitFailure;
 
   Block picture = session.state.current.currentDib;
   const BitmapInfoHeader header = *LoadInfoHeader(*picture);

@@ -9,35 +9,23 @@
 #include "cli/cli.h"
 #include "location/image_information.h"
 #include "platform/files.h"
-#include "satfiles/identification.h"
 
 namespace kestrel::cli {
 namespace {
 
-constexpr std::string_view kInformationExtension = ".IMW";
-
-// What opening the picture leaves for the report: its header, when its kind has one.
-bool LoadHeaderAsOpeningDoes(Session& session) {
-  if (!IdentifyImageFile(session)) return false;
-  session.state.fileHeaderBuffer.fill(0);
-  if (session.state.identification.headerLength != kCameraHeaderLength) return true;
-  const auto path = FindFileIgnoringCase(session.currentDirectory, session.state.currentFilePath);
-  const auto header = path ? ReadFilePrefix(*path, kCameraHeaderLength) : std::nullopt;
-  if (!header) {
-    ShowErrorBox(session, "Can't open file %s", session.state.currentFilePath.c_str());
-    return false;
-  }
-  std::copy(header->begin(), header->end(), session.state.fileHeaderBuffer.begin());
-  return true;
-}
-
 int RunWhere(Context& context) {
   Session& session = context.session;
-  EnterFile(session, context.args.files.front());
+  // The picture opens as from the command line, which leaves its header for the report; an
+  // information file is reported on by itself, with no picture loaded.
+  const OpenResult opened = OpenFromOutside(session, context.args.files.front());
   const std::string name = session.state.currentFilePath;
-  // An information file is reported on by itself, with no picture loaded.
-  if (name.find(kInformationExtension) == std::string::npos && !LoadHeaderAsOpeningDoes(session))
+  if (opened == OpenResult::InformationFile) {
+    session.state.shownImage.reset();
+  } else if (opened != OpenResult::Shown) {
+    if (opened != OpenResult::Failed)
+      std::fprintf(stderr, "kestrel-cli: %s has no picture to report on\n", name.c_str());
     return kExitFailure;
+  }
 
   InformationRequest request{WispFilesFromSettings(session), !context.args.Has("--no-stamp")};
   if (const auto kep = context.args.Value("--kep"))

@@ -5,12 +5,12 @@
 #include <span>
 #include <string>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "codec/pair_encoder.h"
 #include "codec/pair_format.h"
 #include "platform/files.h"
 #include "satfiles/single_image.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 namespace {
@@ -96,7 +96,7 @@ bool CompressCurrentImage(Session& session) {
   try {
     return CompressLoadedPicture(session);
   } catch (const std::bad_alloc&) {
-    ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
+    ShowOutOfMemory(session);
     return false;
   }
 }
@@ -112,16 +112,16 @@ bool SaveAsComp(Session& session) {
     s.openedFromShell = false;
   }
   WaitCursor wait(session.platform);
-  if (!s.rotationAvailable) return false;
+  if (!s.processing.rotationAvailable) return false;
   ResetProcessingState(session);
-  s.singleImageShown = true;
+  s.processing.singleImageShown = true;
   // The thumbnail is read as written; a source read again after a failure is read as it
   // was first, fields and all.
-  s.compressionDone = CompressCurrentImage(session);
+  s.processing.compressionDone = CompressCurrentImage(session);
   s.shownImage = LoadSingleImage(session);
   if (s.shownImage) SetCurrentImage(session, s.shownImage);
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
-  return s.compressionDone;
+  return s.processing.compressionDone;
 }
 
 }  // namespace kestrel

@@ -6,13 +6,13 @@
 #include <optional>
 #include <string>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "codec/pair_decoder.h"
 #include "codec/pair_format.h"
 #include "location/image_information.h"
 #include "platform/files.h"
 #include "satfiles/single_image.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 namespace {
@@ -22,10 +22,6 @@ namespace fs = std::filesystem;
 constexpr size_t kNumberingIndex = 3;       // fourth character: '1' thumbnail, '2' compressed
 constexpr size_t kExtensionKindIndex = 11;  // twelfth character: 'T', 'C' or 'I'
 constexpr size_t kKindIndex = 2;            // third character: 'D' decoded, 'T' thumbnail
-
-void ShowMemoryMessage(Session& session) {
-  ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
-}
 
 // The thumbnail's whole content, or none after its message.
 std::optional<Bytes> ReadThumbnail(Session& session, const std::string& name) {
@@ -141,7 +137,7 @@ bool DecompressPair(Session& session, bool secondNumbering) {
   try {
     return DecodeAndWrite(session, secondNumbering);
   } catch (const std::bad_alloc&) {
-    ShowMemoryMessage(session);
+    ShowOutOfMemory(session);
     return false;
   }
 }
@@ -151,7 +147,7 @@ bool DecompressSingleImage(Session& session, const SingleImageDecompression& opt
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   WaitCursor wait(session.platform);
   ResetProcessingState(session);
-  s.compressionDone = true;
+  s.processing.compressionDone = true;
 
   // TMSat and "FB" pairs are chosen by any of their names; the thumbnail is the one that
   // carries 'T' as the last letter of its extension.
@@ -168,7 +164,7 @@ bool DecompressSingleImage(Session& session, const SingleImageDecompression& opt
   if (!DecompressPair(session, secondNumbering)) return false;
   const std::string decodedName = s.currentFilePath;
 
-  s.singleImageShown = true;
+  s.processing.singleImageShown = true;
   s.shownImage = LoadSingleImage(session);
   const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
   if (shown && options.showInformation) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 
 namespace kestrel {
 

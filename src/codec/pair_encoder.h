@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "codec/pair_decoder.h"
 
 namespace kestrel {

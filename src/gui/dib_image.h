@@ -5,7 +5,7 @@
 #include <QImage>
 #include <optional>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 
 namespace kestrel::gui {
 

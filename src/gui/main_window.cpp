@@ -4,10 +4,9 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "gui/picture_view.h"
 #include "location/image_information.h"
-#include "satfiles/open_flows.h"
 #include "shell/open_file.h"
 
 namespace kestrel::gui {
@@ -25,21 +24,19 @@ MainWindow::MainWindow(std::filesystem::path directory)
 MainWindow::~MainWindow() { FreeCurrentImage(session_); }
 
 bool MainWindow::OpenFile(const std::filesystem::path& file) {
-  EnterFile(session_, file);
-  const std::string& name = session_.state.currentFilePath;
-  if (IsBitmapFileName(name)) return OpenBitmapAsCurrent(session_);
-  switch (OpenSingleSatelliteFile(session_)) {
-    case SatelliteOpenResult::Shown:
+  switch (OpenFromOutside(session_, file)) {
+    case OpenResult::Shown:
       return true;
-    case SatelliteOpenResult::Failed:
+    case OpenResult::Failed:
       return false;
-    case SatelliteOpenResult::InformationFile:
+    case OpenResult::InformationFile:
       session_.state.shownImage.reset();
-      return ShowImageInformation(session_, name) != 0;
-    case SatelliteOpenResult::CompressedImage:
-    case SatelliteOpenResult::Video:
+      return ShowImageInformation(session_, session_.state.currentFilePath) != 0;
+    case OpenResult::CompressedImage:
+    case OpenResult::Video:
       // Decompression and playback have no window of their own yet.
-      return ShowErrorBox(session_, "%s cannot be opened by Kestrel yet", name.c_str()) != 0;
+      return ShowErrorBox(session_, "%s cannot be opened by Kestrel yet",
+                          session_.state.currentFilePath.c_str()) != 0;
   }
   return false;
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "gui/qt_platform.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel::gui {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "shell/scrolling.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel::gui {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "location/record_fields.h"
 
 namespace kestrel {

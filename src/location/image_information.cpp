@@ -9,7 +9,7 @@
 #include "location/places.h"
 #include "location/report.h"
 #include "platform/files.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 namespace fs = std::filesystem;

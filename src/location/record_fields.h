@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 
 namespace kestrel {
 

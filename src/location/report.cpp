@@ -2,30 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <ctime>
+
+#include "base/text.h"
 
 namespace kestrel {
 namespace {
 
 constexpr int kAgedAfterDays = 90;
 constexpr int kWithheldFromDays = 365;
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list count;
-  va_copy(count, args);
-  const int length = std::vsnprintf(nullptr, 0, format, count);
-  va_end(count);
-  std::string text(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), format, args);
-  va_end(args);
-  text.pop_back();
-  return text;
-}
 
 std::string TextAt(const FileHeader& header, size_t offset, size_t length, size_t capacity) {
   const size_t available = std::min(length, capacity);
@@ -63,7 +49,7 @@ std::string CaptureDateText(const std::tm& utc) {
   static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return Format("%s %s %02d %02d:%02d:%02d %d\n", kWeekdays[utc.tm_wday], kMonths[utc.tm_mon],
+  return FormatText("%s %s %02d %02d:%02d:%02d %d\n", kWeekdays[utc.tm_wday], kMonths[utc.tm_mon],
                 utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, utc.tm_year + 1900);
 }
 
@@ -74,20 +60,20 @@ double SignedLongitude(double eastLongitude) {
 std::string ReportTitle(std::string_view designation, std::string_view dateText) {
   const std::string name(designation);
   const std::string date(dateText);
-  return Format("%28s Image\nRecorded on %s", name.c_str(), date.c_str());
+  return FormatText("%28s Image\nRecorded on %s", name.c_str(), date.c_str());
 }
 
 std::string PositionLines(double latitude, double longitude) {
-  return Format("%15.1f Degrees %s Latitude\n%14.1f Degrees %s Longitude\n",
+  return FormatText("%15.1f Degrees %s Latitude\n%14.1f Degrees %s Longitude\n",
                 std::fabs(latitude), latitude < 0 ? "South" : "North", std::fabs(longitude),
                 longitude < 0 ? "West" : "East");
 }
 
 std::string PlaceText(const NearestPlaceResult& place) {
   if (!place.bearingDegrees)
-    return Format("  %.0f kilometres\n        from %s", place.distanceKm, place.name.c_str());
+    return FormatText("  %.0f kilometres\n        from %s", place.distanceKm, place.name.c_str());
   const std::string word(CompassWord(*place.bearingDegrees, place.pictureLiesEast));
-  return Format("  %4.0f Deg %s and %.0f kilometres\n        from %s", *place.bearingDegrees,
+  return FormatText("  %4.0f Deg %s and %.0f kilometres\n        from %s", *place.bearingDegrees,
                 word.c_str(), place.distanceKm, place.name.c_str());
 }
 

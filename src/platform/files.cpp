@@ -13,12 +13,6 @@
 namespace kestrel {
 namespace fs = std::filesystem;
 
-std::string ToUpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
 std::optional<fs::path> FindFileIgnoringCase(const fs::path& directory, std::string_view name) {
   std::error_code ec;
   const fs::path exact = directory / fs::path(name);

@@ -9,11 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "bitmap/block.h"
+#include "base/block.h"
+#include "base/text.h"
 
 namespace kestrel {
-
-std::string ToUpperAscii(std::string_view text);
 
 // The entry of `directory` whose name equals `name` ignoring ASCII case (an exact match wins);
 // none when there is no such regular file.

@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "platform/files.h"
 #include "satfiles/single_image.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 namespace {
@@ -62,7 +62,7 @@ bool PreviewActDownload(Session& session, ActPreset preset) {
     return false;
   }
   WaitCursor wait(session.platform);
-  s.singleImageShown = true;
+  s.processing.singleImageShown = true;
   s.shownImage = LoadSingleImage(session);
   const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);

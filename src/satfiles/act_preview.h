@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "satfiles/identification_record.h"
+#include "base/identification_record.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 #include "satfiles/compressed_file_advice.h"
 
 #include "platform/files.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 

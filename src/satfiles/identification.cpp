@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 namespace {

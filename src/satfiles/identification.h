@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "satfiles/identification_record.h"
+#include "base/identification_record.h"
 
 namespace kestrel {
 

@@ -6,7 +6,7 @@ namespace kestrel {
 
 struct Session;
 
-enum class SatelliteOpenResult {
+enum class OpenResult {
   Shown,            // a single picture was loaded and is on show
   Failed,           // refused or not loaded; the message has been shown
   InformationFile,  // a TMSAT set's information file (.IMW): for the image report
@@ -18,6 +18,6 @@ enum class SatelliteOpenResult {
 // loader refuses names no rule knows); loads and shows a single picture and leaves the
 // exposure level of an Enhanced picture. Names that belong to another flow are identified and
 // handed back. Sharpening after load and the image report are the caller's.
-SatelliteOpenResult OpenSingleSatelliteFile(Session& session);
+OpenResult OpenSingleSatelliteFile(Session& session);
 
 }  // namespace kestrel

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <span>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 
 namespace kestrel {
 

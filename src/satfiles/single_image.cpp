@@ -5,13 +5,13 @@
 #include <cstring>
 #include <string>
 
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "bitmap/dib.h"
 #include "platform/files.h"
 #include "satfiles/brightness.h"
 #include "satfiles/compressed_file_advice.h"
 #include "satfiles/identification.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 namespace {
@@ -135,8 +135,8 @@ void SpikeFilter(std::span<uint8_t> bytes) {
 Block LoadSingleImage(Session& session) {
   ImageState& s = session.state;
   IdentificationRecord& id = s.identification;
-  s.darkenAvailable = true;
-  s.lightenAvailable = true;
+  s.processing.darkenAvailable = true;
+  s.processing.lightenAvailable = true;
   const bool actDownload = id.headerLength == kActHeaderLength;
   if (!actDownload && !CompressedFileAdvice(session, s.currentFilePath)) return {};
 
@@ -150,7 +150,7 @@ Block LoadSingleImage(Session& session) {
   }
   const auto area = CheckedMultiply(stride, height);
   if (!area || *area > kMaxBodySize) {
-    ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
+    ShowOutOfMemory(session);
     return {};
   }
 
@@ -180,7 +180,7 @@ Block LoadSingleImage(Session& session) {
   const size_t bodySize = actDownload ? kActBodySize : *area + (sizeMismatch ? kCorruptFileSlack : 0);
   const size_t pixelAreaSize = LoaderBlockSize(bodySize);
   if (*area > pixelAreaSize) {
-    ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
+    ShowOutOfMemory(session);
     return {};
   }
 
@@ -192,8 +192,8 @@ Block LoadSingleImage(Session& session) {
   raw->resize(std::min(raw->size(), id.headerLength + bodySize));
   raw->resize(id.headerLength + pixelAreaSize, 0);
   std::span<const uint8_t> body(raw->data() + id.headerLength, pixelAreaSize);
-  const bool fieldLayout = id.interlaced && !s.compressionDone;
-  if (id.wideAngleTmsat && !id.thumbnail && !s.compressionDone) body = body.subspan(kWideAngleSkip);
+  const bool fieldLayout = id.interlaced && !s.processing.compressionDone;
+  if (id.wideAngleTmsat && !id.thumbnail && !s.processing.compressionDone) body = body.subspan(kWideAngleSkip);
 
   Block dib = NewBlock(kInfoHeaderSize + kGreyColourTableSize + pixelAreaSize);
   BitmapInfoHeader header;
@@ -220,8 +220,8 @@ Block LoadSingleImage(Session& session) {
   s.imageAverage = brightness.imageAverage;
   if (brightness.exposureShift != 0) {
     s.exposureLevel = brightness.exposureShift;
-    s.enhancedAvailable = false;
-    s.originalAvailable = true;
+    s.processing.enhancedAvailable = false;
+    s.processing.originalAvailable = true;
   }
 
   if (id.leftTrim) {
@@ -233,12 +233,12 @@ Block LoadSingleImage(Session& session) {
   }
 
   s.imageAdjustOriginal = DuplicateBlock(dib);
-  s.rotationAvailable = true;
+  s.processing.rotationAvailable = true;
   s.pixelAdjustAvailable = true;
-  s.sharpenDefaultUsed = false;
-  s.sharpenMoreUsed = false;
-  s.sharpenHiDefUsed = false;
-  s.sharpenPreviewUsed = false;
+  s.processing.sharpenDefaultUsed = false;
+  s.processing.sharpenMoreUsed = false;
+  s.processing.sharpenHiDefUsed = false;
+  s.processing.sharpenPreviewUsed = false;
   s.loadedImage = dib;
   return dib;
 }

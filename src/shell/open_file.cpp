@@ -1,7 +1,8 @@
 #include "shell/open_file.h"
 
-#include "platform/files.h"
-#include "shell/session.h"
+#include "base/text.h"
+#include "session/current_image.h"
+#include "session/session.h"
 
 namespace kestrel {
 
@@ -17,6 +18,14 @@ bool IsBitmapFileName(std::string_view name) {
   if (dot == std::string_view::npos) return false;
   const std::string extension = ToUpperAscii(name.substr(dot));
   return extension == ".BMP" || extension == ".DIB" || extension == ".RLE";
+}
+
+OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file) {
+  EnterFile(session, file);
+  session.state.openedFromShell = true;
+  if (IsBitmapFileName(session.state.currentFilePath))
+    return OpenBitmapAsCurrent(session) ? OpenResult::Shown : OpenResult::Failed;
+  return OpenSingleSatelliteFile(session);
 }
 
 }  // namespace kestrel

@@ -1,9 +1,11 @@
 #pragma once
-// Opening a file named by the user outside the program's own dialogs: on the command line,
-// or to kestrel-cli.
+// Opening a file named from outside the program's own dialogs: on the desktop program's
+// command line, or to kestrel-cli. One flow for both.
 
 #include <filesystem>
 #include <string_view>
+
+#include "satfiles/open_flows.h"
 
 namespace kestrel {
 
@@ -15,5 +17,10 @@ void EnterFile(Session& session, const std::filesystem::path& file);
 
 // Bitmap files are known by their extension: .BMP, .DIB or .RLE in any case.
 bool IsBitmapFileName(std::string_view name);
+
+// Enters the file and opens it by its name: a bitmap as Open Bmp does, any other file as the
+// command line does. Kinds that belong to another flow are identified and handed back. The
+// image report is the caller's.
+OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file);
 
 }  // namespace kestrel

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bitmap/bitmap_file.h"
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "dib_builders.h"
 #include "test_support.h"
 

@@ -39,7 +39,7 @@ class CompressionTest : public ::testing::Test {
   void Open(const std::string& name, uint16_t width, uint16_t height, const Bytes& pixels) {
     WriteBytes(f.dir / name, CameraFile(width, height, pixels));
     session.state.currentFilePath = name;
-    ASSERT_EQ(OpenSingleSatelliteFile(session), SatelliteOpenResult::Shown)
+    ASSERT_EQ(OpenSingleSatelliteFile(session), OpenResult::Shown)
         << f.platform.BoxTexts()[0];
   }
   SessionFixture f;
@@ -77,8 +77,8 @@ TEST_F(CompressionTest, SaveAsCompWritesThePairAndShowsTheThumbnail) {
   EXPECT_FALSE(progress.open);
 
   EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
-  EXPECT_TRUE(session.state.compressionDone);
-  EXPECT_TRUE(session.state.singleImageShown);
+  EXPECT_TRUE(session.state.processing.compressionDone);
+  EXPECT_TRUE(session.state.processing.singleImageShown);
   const BitmapInfoHeader shown = *LoadInfoHeader(*session.state.current.currentDib);
   EXPECT_EQ(shown.biWidth, 16);
   EXPECT_EQ(shown.biHeight, 8);
@@ -163,7 +163,7 @@ TEST_F(CompressionTest, AFailedOrRefusedCompressionLosesNothing) {
   EXPECT_EQ(f.platform.BoxTexts(), std::vector<std::string>{"Can't open file U5TW0005.CCD"});
   EXPECT_FALSE(fs::exists(f.dir / "U5CW0005"));
   EXPECT_EQ(session.state.currentFilePath, "U5DW0005.CCD");
-  EXPECT_FALSE(session.state.compressionDone);
+  EXPECT_FALSE(session.state.processing.compressionDone);
   EXPECT_FALSE(f.platform.progressWindows[0]->open);
   const BitmapInfoHeader shown = *LoadInfoHeader(*session.state.current.currentDib);
   EXPECT_EQ(shown.biWidth, 32);

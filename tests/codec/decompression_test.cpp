@@ -178,7 +178,7 @@ TEST_F(DecompressSingleImageTest, ShowsThePictureAndDeletesOnlyTheDecodedFile) {
     ASSERT_TRUE(Run(c.chosen)) << c.chosen;
     EXPECT_TRUE(f.platform.boxes.empty()) << c.chosen;
     EXPECT_TRUE(session.state.current.imageDisplayable) << c.chosen;
-    EXPECT_TRUE(session.state.singleImageShown) << c.chosen;
+    EXPECT_TRUE(session.state.processing.singleImageShown) << c.chosen;
     EXPECT_EQ(testing::TopDownRows(*session.state.current.currentDib, 16, 4), kExamplePixels)
         << c.chosen;
     EXPECT_EQ(session.state.currentFilePath, c.decoded) << c.chosen;

@@ -10,7 +10,7 @@
 #include <random>
 #include <span>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "bitmap/dib.h"
 #include "codec/pair_format.h"
 

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "bitmap/bitmap_file.h"
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 #include "bitmap/dib.h"
 #include "gui/picture_view.h"
 #include "gui_tests.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "location/element_set.h"
 #include "location/places.h"
 

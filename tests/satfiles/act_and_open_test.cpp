@@ -62,7 +62,7 @@ TEST(PreviewActDownload, LoadsAnySizedDownloadWithoutTheCorruptionMessage) {
                          f.session.state.fileHeaderBuffer.begin()));
   EXPECT_EQ(f.session.state.fileHeaderBuffer[95], 0);
   EXPECT_EQ(f.session.state.exposureLevel, 255 - f.session.state.imageAverage);
-  EXPECT_TRUE(f.session.state.singleImageShown);
+  EXPECT_TRUE(f.session.state.processing.singleImageShown);
 }
 
 TEST(PreviewActDownload, RefusesBitmapFiles) {
@@ -77,23 +77,23 @@ TEST(PreviewActDownload, RefusesBitmapFiles) {
 TEST(OpenSingleSatelliteFile, RoutesAndRefusesByName) {
   struct Case {
     const char* name;
-    SatelliteOpenResult result;
+    OpenResult result;
     const char* text;
     const char* caption;
     bool onDisk = true;
   };
   const Case cases[] = {
-      {"PICTURE.BMP", SatelliteOpenResult::Failed, "This is a BMP file, Use Open Bmp", "File Error"},
-      {"IM000123.ACT", SatelliteOpenResult::Failed,
+      {"PICTURE.BMP", OpenResult::Failed, "This is a BMP file, Use Open Bmp", "File Error"},
+      {"IM000123.ACT", OpenResult::Failed,
        "Unsupported from Command Line - Use File/Preview ACT", "Command Line Open"},
-      {"TM4ACT01.IMI", SatelliteOpenResult::Video, nullptr, nullptr},
-      {"TM500001.IMI", SatelliteOpenResult::Video, nullptr, nullptr},
-      {"TM112345.IMC", SatelliteOpenResult::CompressedImage, nullptr, nullptr},
-      {"TM0D0042.IMW", SatelliteOpenResult::InformationFile, nullptr, nullptr},
-      {"P1C00123.CCD", SatelliteOpenResult::Failed, nullptr, "CCD Error"},
-      {"NOTHING1", SatelliteOpenResult::Failed, "Invalid Parameters - Image cannot be processed",
+      {"TM4ACT01.IMI", OpenResult::Video, nullptr, nullptr},
+      {"TM500001.IMI", OpenResult::Video, nullptr, nullptr},
+      {"TM112345.IMC", OpenResult::CompressedImage, nullptr, nullptr},
+      {"TM0D0042.IMW", OpenResult::InformationFile, nullptr, nullptr},
+      {"P1C00123.CCD", OpenResult::Failed, nullptr, "CCD Error"},
+      {"NOTHING1", OpenResult::Failed, "Invalid Parameters - Image cannot be processed",
        "CCD Image Error"},
-      {"U5DW0001", SatelliteOpenResult::Failed, "Can't open file U5DW0001", "Error", false},
+      {"U5DW0001", OpenResult::Failed, "Can't open file U5DW0001", "Error", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -119,12 +119,12 @@ TEST(OpenSingleSatelliteFile, ShowsThePictureWithTheEnhancedExposureLevel) {
   file.resize(256 + 608 * 576, 60);
   WriteBytes(f.dir / "u5dw0001", file);
   f.session.state.currentFilePath = "u5dw0001";
-  ASSERT_EQ(OpenSingleSatelliteFile(f.session), SatelliteOpenResult::Shown);
+  ASSERT_EQ(OpenSingleSatelliteFile(f.session), OpenResult::Shown);
   const ImageState& s = f.session.state;
   EXPECT_EQ(s.currentFilePath, "U5DW0001");
   EXPECT_EQ(s.current.currentDib, s.loadedImage);
   EXPECT_EQ(s.shownImage, s.loadedImage);
-  EXPECT_TRUE(s.singleImageShown);
+  EXPECT_TRUE(s.processing.singleImageShown);
   EXPECT_EQ(s.exposureLevel, 255 - s.imageAverage);
   EXPECT_EQ(f.platform.caption, "Kestrel (U5DW0001 608x576x8 RGB)");
   EXPECT_EQ(f.platform.cursorDepth, 0);

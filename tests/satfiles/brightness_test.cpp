@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "satfiles/brightness.h"
 
 namespace kestrel {

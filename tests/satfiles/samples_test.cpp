@@ -134,7 +134,7 @@ TEST_F(Samples, EverySinglePictureHasItsSizeAndCaptureTimeAndOpensAsAVariedScene
       EXPECT_LE(year, life->toYear);
       EXPECT_FALSE(header[11] == 'C' || header[12] == 'j') << "a report stamp already";
     }
-    ASSERT_EQ(OpenSingleSatelliteFile(session), SatelliteOpenResult::Shown);
+    ASSERT_EQ(OpenSingleSatelliteFile(session), OpenResult::Shown);
     // Only the uncleaned download has the wrong size.
     EXPECT_EQ(platform.boxes.size(), name == "U5IW0001" ? 1u : 0u);
     EXPECT_GT(Spread(*session.state.current.currentDib), 20.0) << "a flat picture";
@@ -168,7 +168,7 @@ TEST_F(Samples, KitsatSeamIsSmallerAfterLoading) {
   ScriptedPlatform platform;
   Session session(platform, dir_->path());
   session.state.currentFilePath = "KAIW0002";
-  ASSERT_EQ(OpenSingleSatelliteFile(session), SatelliteOpenResult::Shown);
+  ASSERT_EQ(OpenSingleSatelliteFile(session), OpenResult::Shown);
   const Bytes& dib = *session.state.loadedImage;
   const double loadedStep = DibRowsMean(dib, 90, 96) - DibRowsMean(dib, 105, 111);
   EXPECT_GT(rawStep, 12.0);

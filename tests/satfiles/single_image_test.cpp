@@ -155,7 +155,7 @@ TEST(LoadSingleImage, SequentialBodiesPlaceFileRowsTopDown) {
     SCOPED_TRACE(c.name);
     SessionFixture f;
     const Picture p = MakePicture(c.width, c.height);
-    f.session.state.compressionDone = c.compressionDone;
+    f.session.state.processing.compressionDone = c.compressionDone;
     Block dib = Load(f, c.name, c.cameraHeader ? Concat(CameraHeader(), SequentialBody(p)) : SequentialBody(p));
     ASSERT_TRUE(dib);
     const Loaded l = Inspect(dib);
@@ -240,7 +240,7 @@ TEST(LoadSingleImage, LeavesExposureCopiesRampAndFlagsForTheEditCommands) {
   const uint32_t mean = 80u * 611 * 575 / (612 * 576);
   EXPECT_EQ(s.imageAverage, mean);
   EXPECT_EQ(s.exposureLevel, 127 - mean);
-  EXPECT_FALSE(s.enhancedAvailable);
+  EXPECT_FALSE(s.processing.enhancedAvailable);
   EXPECT_EQ((*dib)[kInfoHeaderSize + 0], 127 - mean);
   EXPECT_EQ(s.loadedImage, dib);
   ASSERT_TRUE(s.imageAdjustOriginal);
@@ -250,10 +250,10 @@ TEST(LoadSingleImage, LeavesExposureCopiesRampAndFlagsForTheEditCommands) {
   EXPECT_EQ(dib->size(), 40 + 1024 + pixelArea);
   EXPECT_EQ(LoadInfoHeader(*dib)->biSizeImage, pixelArea);
   EXPECT_EQ(s.topDownCopy->size(), pixelArea);
-  EXPECT_TRUE(s.darkenAvailable && s.lightenAvailable && s.rotationAvailable &&
+  EXPECT_TRUE(s.processing.darkenAvailable && s.processing.lightenAvailable && s.processing.rotationAvailable &&
               s.pixelAdjustAvailable);
-  EXPECT_FALSE(s.sharpenDefaultUsed || s.sharpenMoreUsed || s.sharpenHiDefUsed ||
-               s.sharpenPreviewUsed);
+  EXPECT_FALSE(s.processing.sharpenDefaultUsed || s.processing.sharpenMoreUsed || s.processing.sharpenHiDefUsed ||
+               s.processing.sharpenPreviewUsed);
   ASSERT_EQ(s.exposureRamp.size(), 2048u);
   EXPECT_EQ(s.exposureRamp[4 * 127], 0);
   EXPECT_EQ(s.exposureRamp[4 * 200 + 1], 72);

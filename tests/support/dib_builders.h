@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 
 namespace kestrel::testing {
 

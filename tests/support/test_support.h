@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "platform/scripted_platform.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel::testing {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 
 namespace samples {
 namespace {

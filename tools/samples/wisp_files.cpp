@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "location/element_set.h"
 #include "location/places.h"
 #include "platform/files.h"

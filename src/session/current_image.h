@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "bitmap/block.h"
+#include "base/block.h"
 #include "bitmap/dib.h"
 #include "bitmap/palette.h"
 

@@ -5,33 +5,22 @@
 #include <cstdint>
 #include <string>
 
-#include "bitmap/block.h"
-#include "bitmap/current_image.h"
+#include "base/block.h"
+#include "session/current_image.h"
 #include "bitmap/dib.h"
-#include "satfiles/identification_record.h"
+#include "base/identification_record.h"
 
 namespace kestrel {
 
 enum class CompensationMode { EachPlane, Graded, Averaged, None };
 
-struct ImageState {
-  // After any open: the bare upper-case 8.3 name, relative to the session's directory.
-  std::string currentFilePath;
-  std::string selectedFileDirectory;
-
-  Block loadedImage;  // the loaded satellite picture that the edit commands change
-  Block shownImage;   // the block last handed to SetCurrentImage
-  BitmapInfoHeader imageHeaderCopy;
-  uint16_t colourTableSize = 0;
-  uint16_t exposureLevel = 128;
-  uint32_t imageAverage = 0;
-
+// The flags and parameters that ResetProcessingState puts back, at their reset values.
+struct ProcessingFlags {
   bool originalAvailable = true;
   bool enhancedAvailable = false;
   bool rotationAvailable = false;
   bool darkenAvailable = false;
   bool lightenAvailable = false;
-  bool pixelAdjustAvailable = false;
   bool compressionDone = false;
   CompensationMode compensationMode = CompensationMode::Averaged;
   bool sharpenDefaultUsed = true;
@@ -45,6 +34,22 @@ struct ImageState {
   bool singleImageShown = false;
   bool colourSetShown = false;
   bool decompressAsColourSet = false;
+};
+
+struct ImageState {
+  // After any open: the bare upper-case 8.3 name, relative to the session's directory.
+  std::string currentFilePath;
+  std::string selectedFileDirectory;
+
+  Block loadedImage;  // the loaded satellite picture that the edit commands change
+  Block shownImage;   // the block last handed to SetCurrentImage
+  BitmapInfoHeader imageHeaderCopy;
+  uint16_t colourTableSize = 0;
+  uint16_t exposureLevel = 128;
+  uint32_t imageAverage = 0;
+
+  ProcessingFlags processing;
+  bool pixelAdjustAvailable = false;
   bool openedFromShell = false;
 
   CurrentImage current;

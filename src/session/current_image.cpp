@@ -1,4 +1,4 @@
-#include "bitmap/current_image.h"
+#include "session/current_image.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
 #include "platform/files.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace kestrel {
 

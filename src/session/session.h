@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/platform.h"
-#include "shell/image_state.h"
+#include "session/image_state.h"
 
 namespace kestrel {
 
@@ -26,5 +26,9 @@ int ShowErrorBox(Session& session, const char* format, ...) __attribute__((forma
 // A box with a fixed text and caption and an OK button.
 void ShowMessage(Session& session, std::string_view text, std::string_view caption,
                  BoxIcon icon = BoxIcon::Exclamation);
+
+// "There is insufficient MEMORY to allocate" with its caption: every loader's answer to a block
+// it cannot have.
+void ShowOutOfMemory(Session& session);
 
 }  // namespace kestrel

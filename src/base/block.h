@@ -31,11 +31,6 @@ inline std::optional<size_t> CheckedMultiply(size_t a, size_t b) {
   if (__builtin_mul_overflow(a, b, &product)) return std::nullopt;
   return product;
 }
-inline std::optional<size_t> CheckedAdd(size_t a, size_t b) {
-  size_t sum = 0;
-  if (__builtin_add_overflow(a, b, &sum)) return std::nullopt;
-  return sum;
-}
 
 // Little-endian fields at unaligned offsets. Callers check the bounds first.
 inline uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
