@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -114,9 +115,11 @@ std::optional<Bytes> ReadFilePrefix(const fs::path& path, size_t count) {
   if (fd.get() < 0) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  Bytes bytes(count);
+  // Sized by what the file holds, not by what the caller would take.
+  const size_t wanted = std::min(count, static_cast<size_t>(info.st_size));
+  Bytes bytes(wanted);
   size_t got = 0;
-  if (!ReadFully(fd.get(), bytes.data(), count, &got)) return std::nullopt;
+  if (!ReadFully(fd.get(), bytes.data(), wanted, &got)) return std::nullopt;
   bytes.resize(got);
   return bytes;
 }
