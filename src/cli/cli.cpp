@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <system_error>
 
 #include "platform/files.h"
 
@@ -13,41 +14,36 @@ std::vector<Subcommand>& Registry() {
 }
 }  // namespace
 
-std::optional<std::string> Arguments::Value(std::string_view name) const {
-  std::optional<std::string> value;
-  for (const auto& [key, v] : options)
-    if (key == name) value = v;
-  return value;
-}
-
-std::vector<std::string> Arguments::Values(std::string_view name) const {
-  std::vector<std::string> values;
-  for (const auto& [key, v] : options)
-    if (key == name) values.push_back(v);
-  return values;
-}
-
-bool Arguments::Has(std::string_view flag) const {
-  return std::find(flags.begin(), flags.end(), flag) != flags.end();
-}
-
-Registrar::Registrar(Subcommand subcommand) { Registry().push_back(std::move(subcommand)); }
+Registrar::Registrar(const Subcommand& subcommand) { Registry().push_back(subcommand); }
 
 const std::vector<Subcommand>& Subcommands() {
   auto& registry = Registry();
-  std::sort(registry.begin(), registry.end(),
-            [](const Subcommand& a, const Subcommand& b) { return a.name < b.name; });
+  std::sort(registry.begin(), registry.end(), [](const Subcommand& a, const Subcommand& b) {
+    return std::string_view(a.name) < b.name;
+  });
   return registry;
 }
 
-int UsageError(const Context& context, std::string_view message) {
-  std::fprintf(stderr, "kestrel-cli: %.*s\nusage: kestrel-cli %s\n",
-               static_cast<int>(message.size()), message.data(), context.subcommand.usage.c_str());
+int UsageError(std::string_view message) {
+  std::fprintf(stderr, "kestrel-cli: %.*s\n", static_cast<int>(message.size()), message.data());
   return kExitUsage;
 }
 
 std::filesystem::path OutputPath(const std::string& typed) {
   return std::filesystem::absolute(typed);
+}
+
+bool OutputIsAnInput(const Session& session, const std::filesystem::path& output,
+                     std::initializer_list<std::string_view> inputs) {
+  for (const std::string_view name : inputs) {
+    const auto input = FindFileIgnoringCase(session.currentDirectory, name);
+    std::error_code ec;
+    if (!input || !std::filesystem::equivalent(output, *input, ec)) continue;
+    std::fprintf(stderr, "kestrel-cli: %s: is the input file %s; nothing written\n",
+                 output.c_str(), input->c_str());
+    return true;
+  }
+  return false;
 }
 
 }  // namespace kestrel::cli

@@ -8,20 +8,34 @@
 namespace kestrel::cli {
 namespace {
 
-int RunAct(Context& context) {
-  Session& session = context.session;
-  const auto out = context.args.Value("-o");
-  if (!out) return UsageError(context, "act needs -o OUT");
-  const auto preset = ActPresetNamed(context.args.Value("--preset").value_or(""));
-  if (!preset) return UsageError(context, "--preset takes uosat, kitsat, kbiw, tmsat or tm00");
-  EnterFile(session, context.args.files[0]);
-  if (!PreviewActDownload(session, *preset)) return kExitFailure;
-  const Block& picture = session.state.current.currentDib;
-  return WritePicture(session, *picture, OutputPath(*out)) ? kExitSuccess : kExitFailure;
+struct ActOptions {
+  std::string file;
+  std::string preset;
+  std::string out;
+} options;
+
+void DefineAct(CLI::App& app) {
+  app.add_option("FILE", options.file, "raw download")->required();
+  app.add_option("--preset", options.preset, "the camera's layout")
+      ->required()
+      ->check(CLI::Validator(
+          [](const std::string& name) {
+            return ActPresetNamed(name) ? "" : "takes uosat, kitsat, kbiw, tmsat or tm00";
+          },
+          "uosat|kitsat|kbiw|tmsat|tm00"));
+  app.add_option("-o", options.out, "output: .png, anything else a bitmap file")->required();
 }
 
-const Registrar kAct({"act", "act FILE --preset uosat|kitsat|kbiw|tmsat|tm00 -o OUT",
-                      {"--preset", "-o"}, {}, 1, 1, RunAct});
+int RunAct(Session& session) {
+  const auto out = OutputPath(options.out);
+  EnterFile(session, options.file);
+  if (OutputIsAnInput(session, out, {session.state.currentFilePath})) return kExitFailure;
+  if (!PreviewActDownload(session, *ActPresetNamed(options.preset))) return kExitFailure;
+  const Block& picture = session.state.current.currentDib;
+  return WritePicture(session, *picture, out) ? kExitSuccess : kExitFailure;
+}
+
+const Registrar kAct({"act", "preview a raw download in one camera's layout", DefineAct, RunAct});
 
 }  // namespace
 }  // namespace kestrel::cli

@@ -9,16 +9,25 @@
 namespace kestrel::cli {
 namespace {
 
-int RunClean(Context& context) {
-  Session& session = context.session;
-  EnterFile(session, context.args.files[0]);
+struct CleanOptions {
+  std::string file;
+  std::string out;
+} options;
+
+void DefineClean(CLI::App& app) {
+  app.add_option("RAW", options.file, "raw camera file")->required();
+  app.add_option("-o", options.out, "output (default: RAW.CCD beside RAW)");
+}
+
+int RunClean(Session& session) {
+  EnterFile(session, options.file);
   const std::string& name = session.state.currentFilePath;
   const auto source = FindFileIgnoringCase(session.currentDirectory, name);
   if (!source) return ShowErrorBox(session, "Can't open file %s", name.c_str()), kExitFailure;
   // The cleaned copy takes the upper-case name, as every file the program writes.
-  const auto out = context.args.Value("-o");
   const std::filesystem::path destination =
-      out ? OutputPath(*out) : session.currentDirectory / (name + ".CCD");
+      options.out.empty() ? session.currentDirectory / (name + ".CCD") : OutputPath(options.out);
+  if (OutputIsAnInput(session, destination, {name})) return kExitFailure;
   switch (RemoveRepeatedBlocks(*source, destination)) {
     case CleanOutcome::Cleaned:
       return kExitSuccess;
@@ -30,7 +39,8 @@ int RunClean(Context& context) {
   return ShowErrorBox(session, "Can't open file %s", destination.c_str()), kExitFailure;
 }
 
-const Registrar kClean({"clean", "clean RAW [-o OUT]", {"-o"}, {}, 1, 1, RunClean});
+const Registrar kClean({"clean", "write a raw file less the blocks its download repeated",
+                        DefineClean, RunClean});
 
 }  // namespace
 }  // namespace kestrel::cli

@@ -7,14 +7,29 @@
 #include "cli/cli.h"
 #include "codec/compression.h"
 #include "codec/pair_format.h"
+#include "platform/files.h"
 
 namespace kestrel::cli {
 namespace {
 
-int RunCompress(Context& context) {
-  Session& session = context.session;
+std::string file;
+
+void DefineCompress(CLI::App& app) {
+  app.add_option("FILE", file, "camera picture to compress")->required();
+}
+
+int RunCompress(Session& session) {
   ImageState& s = session.state;
-  const OpenResult opened = OpenFromOutside(session, context.args.files[0]);
+  // The two names follow from the source's; neither may be the source itself.
+  EnterFile(session, file);
+  const CompressorNames names = CompressorNamesFor(s.currentFilePath);
+  for (const std::string& output : {names.thumbnail, names.compressed})
+    if (!output.empty() &&
+        OutputIsAnInput(session, ResolveFileName(session.currentDirectory, output),
+                        {s.currentFilePath}))
+      return kExitFailure;
+
+  const OpenResult opened = OpenFromOutside(session, file);
   if (opened != OpenResult::Shown) {
     if (opened != OpenResult::Failed)
       std::fprintf(stderr, "kestrel-cli: %s is not a single picture\n", s.currentFilePath.c_str());
@@ -23,13 +38,13 @@ int RunCompress(Context& context) {
   // As opened from the command line: the image report would have kept a TMSat header here.
   if (s.currentFilePath.starts_with("TM")) s.tmHeaderCopy = s.fileHeaderBuffer;
 
-  const CompressorNames names = CompressorNamesFor(s.currentFilePath);
   if (!SaveAsComp(session)) return kExitFailure;
   std::printf("%s\n%s\n", names.thumbnail.c_str(), names.compressed.c_str());
   return kExitSuccess;
 }
 
-const Registrar kCompress({"compress", "compress FILE", {}, {}, 1, 1, RunCompress});
+const Registrar kCompress({"compress", "write a picture's thumbnail and compressed pair beside it",
+                           DefineCompress, RunCompress});
 
 }  // namespace
 }  // namespace kestrel::cli

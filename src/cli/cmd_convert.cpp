@@ -32,39 +32,41 @@ bool OpenForConvert(Session& session, const std::string& file) {
   return false;
 }
 
-int RunConvert(Context& context) {
-  Session& session = context.session;
-  const auto out = context.args.Value("-o");
-  if (!out) return UsageError(context, "convert needs -o OUT");
-  const std::string bits = context.args.Value("--bits").value_or("");
-  const bool rle = context.args.Has("--rle");
-  if (!bits.empty() && bits != "1" && bits != "4" && bits != "8" && bits != "24")
-    return UsageError(context, "--bits takes 1, 4, 8 or 24");
+struct ConvertOptions {
+  std::string file;
+  std::string out;
+  int bits = 0;  // none: the picture's own depth
+  bool rle = false;
+} options;
 
-  if (!OpenForConvert(session, context.args.files[0])) return kExitFailure;
+void DefineConvert(CLI::App& app) {
+  app.add_option("FILE", options.file, "bitmap (.BMP, .DIB, .RLE) or camera file")->required();
+  app.add_option("-o", options.out, "output: .png, anything else a bitmap file")->required();
+  app.add_option("--bits", options.bits, "bits per pixel of the output")
+      ->check(CLI::IsMember({1, 4, 8, 24}));
+  app.add_flag("--rle", options.rle, "run-length encode a 4- or 8-bit bitmap");
+}
+
+int RunConvert(Session& session) {
+  const auto out = OutputPath(options.out);
+  EnterFile(session, options.file);
+  if (OutputIsAnInput(session, out, {session.state.currentFilePath})) return kExitFailure;
+  if (!OpenForConvert(session, options.file)) return kExitFailure;
 
   Block picture = session.state.current.currentDib;
   const BitmapInfoHeader header = *LoadInfoHeader(*picture);
-  const uint16_t bitCount =
-      bits.empty() ? header.biBitCount : static_cast<uint16_t>(std::stoi(bits));
-  if (rle && bitCount != 4 && bitCount != 8)
-    return UsageError(context, "--rle needs a 4- or 8-bit picture");
+  const auto bitCount = options.bits ? static_cast<uint16_t>(options.bits) : header.biBitCount;
+  if (options.rle && bitCount != 4 && bitCount != 8)
+    return UsageError("--rle needs a 4- or 8-bit picture");
   const uint32_t compression =
-      !rle ? kCompressionRgb : bitCount == 8 ? kCompressionRle8 : kCompressionRle4;
+      !options.rle ? kCompressionRgb : bitCount == 8 ? kCompressionRle8 : kCompressionRle4;
   Block converted = ConvertDibFormat(session, compression, bitCount);
   if (!converted) return ShowErrorBox(session, "Unable to save the specified file"), kExitFailure;
-  return WritePicture(session, *converted, OutputPath(*out)) ? kExitSuccess : kExitFailure;
+  return WritePicture(session, *converted, out) ? kExitSuccess : kExitFailure;
 }
 
-const Registrar kConvert({"convert",
-                          "convert FILE -o OUT [--exposure original|enhanced|N] "
-                          "[--sharpen preview|default|hidef] [--rotate cw|ccw]... "
-                          "[--bits 1|4|8|24] [--rle]",
-                          {"-o", "--bits"},
-                          {"--rle"},
-                          1,
-                          1,
-                          RunConvert});
+const Registrar kConvert({"convert", "open a bitmap or camera file and write its picture",
+                          DefineConvert, RunConvert});
 
 }  // namespace
 }  // namespace kestrel::cli

@@ -6,36 +6,52 @@
 
 #include "cli/cli.h"
 #include "codec/decompression.h"
+#include "codec/pair_format.h"
 
 namespace kestrel::cli {
 namespace {
 
-int RunDecompress(Context& context) {
-  Session& session = context.session;
-  EnterFile(session, context.args.files[0]);
-  SingleImageDecompression options;
-  options.showInformation = false;  // the report is the where subcommand's
-  options.keepDecodedFile = context.args.Has("--keep");
-  if (!DecompressSingleImage(session, options)) return kExitFailure;
+struct DecompressOptions {
+  std::string file;
+  std::string out;
+  bool keep = false;
+} options;
+
+void DefineDecompress(CLI::App& app) {
+  app.add_option("THUMB", options.file, "thumbnail of the pair")->required();
+  app.add_option("-o", options.out, "output (default: the decoded name with .BMP beside THUMB)");
+  app.add_flag("--keep", options.keep, "keep the decoded transit file");
+}
+
+int RunDecompress(Session& session) {
+  EnterFile(session, options.file);
+  const std::string thumbnail = session.state.currentFilePath;
+  // The compressed file is the thumbnail's partner in either numbering.
+  const auto landsOnPair = [&](const std::filesystem::path& out) {
+    return OutputIsAnInput(session, out,
+                           {thumbnail, DecoderNamesFor(thumbnail, false).compressed,
+                            DecoderNamesFor(thumbnail, true).compressed});
+  };
+  if (!options.out.empty() && landsOnPair(OutputPath(options.out))) return kExitFailure;
+
+  SingleImageDecompression decompression;
+  decompression.showInformation = false;  // the report is the where subcommand's
+  decompression.keepDecodedFile = options.keep;
+  if (!DecompressSingleImage(session, decompression)) return kExitFailure;
 
   // By default the picture goes beside the pair, named after the decoded file.
   const std::filesystem::path out =
-      context.args.Value("-o")
-          ? OutputPath(*context.args.Value("-o"))
-          : session.currentDirectory /
-                std::filesystem::path(session.state.currentFilePath).replace_extension(".BMP");
+      options.out.empty()
+          ? session.currentDirectory /
+                std::filesystem::path(session.state.currentFilePath).replace_extension(".BMP")
+          : OutputPath(options.out);
+  if (landsOnPair(out)) return kExitFailure;
   return WritePicture(session, *session.state.current.currentDib, out) ? kExitSuccess
                                                                        : kExitFailure;
 }
 
-const Registrar kDecompress({"decompress",
-                             "decompress THUMB [-o OUT] [--keep]   (OUT defaults to the decoded "
-                             "name with .BMP beside THUMB)",
-                             {"-o"},
-                             {"--keep"},
-                             1,
-                             1,
-                             RunDecompress});
+const Registrar kDecompress({"decompress", "decode a compressed pair and write its picture",
+                             DefineDecompress, RunDecompress});
 
 }  // namespace
 }  // namespace kestrel::cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "satfiles/identification.h"
@@ -30,10 +31,15 @@ std::string JsonString(const std::string& text) {
 
 const char* JsonBool(bool flag) { return flag ? "true" : "false"; }
 
-int RunIdentify(Context& context) {
-  Session& session = context.session;
+std::vector<std::string> files;
+
+void DefineIdentify(CLI::App& app) {
+  app.add_option("FILE", files, "camera files")->required();
+}
+
+int RunIdentify(Session& session) {
   int status = kExitSuccess;
-  for (const std::string& file : context.args.files) {
+  for (const std::string& file : files) {
     EnterFile(session, file);
     if (!IdentifyImageFile(session)) {
       status = kExitFailure;
@@ -51,7 +57,8 @@ int RunIdentify(Context& context) {
   return status;
 }
 
-const Registrar kIdentify({"identify", "identify FILE...", {}, {}, 1, SIZE_MAX, RunIdentify});
+const Registrar kIdentify({"identify", "say what each file is, one JSON object a line",
+                           DefineIdentify, RunIdentify});
 
 }  // namespace
 }  // namespace kestrel::cli

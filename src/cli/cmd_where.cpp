@@ -13,11 +13,24 @@
 namespace kestrel::cli {
 namespace {
 
-int RunWhere(Context& context) {
-  Session& session = context.session;
+struct WhereOptions {
+  std::string file;
+  std::string kep;
+  std::string obs;
+  bool noStamp = false;
+} options;
+
+void DefineWhere(CLI::App& app) {
+  app.add_option("FILE", options.file, "camera picture or a set's information file")->required();
+  app.add_option("--kep", options.kep, "element-set file (default: the settings' one)");
+  app.add_option("--obs", options.obs, "places file (default: the settings' one)");
+  app.add_flag("--no-stamp", options.noStamp, "leave the file unstamped");
+}
+
+int RunWhere(Session& session) {
   // The picture opens as from the command line, which leaves its header for the report; an
   // information file is reported on by itself, with no picture loaded.
-  const OpenResult opened = OpenFromOutside(session, context.args.files.front());
+  const OpenResult opened = OpenFromOutside(session, options.file);
   const std::string name = session.state.currentFilePath;
   if (opened == OpenResult::InformationFile) {
     session.state.shownImage.reset();
@@ -27,19 +40,17 @@ int RunWhere(Context& context) {
     return kExitFailure;
   }
 
-  InformationRequest request{WispFilesFromSettings(session), !context.args.Has("--no-stamp")};
-  if (const auto kep = context.args.Value("--kep"))
-    request.files.elementSetFile = std::filesystem::absolute(*kep);
-  if (const auto obs = context.args.Value("--obs"))
-    request.files.placesFile = std::filesystem::absolute(*obs);
+  InformationRequest request{WispFilesFromSettings(session), !options.noStamp};
+  if (!options.kep.empty()) request.files.elementSetFile = std::filesystem::absolute(options.kep);
+  if (!options.obs.empty()) request.files.placesFile = std::filesystem::absolute(options.obs);
 
   const InformationOutcome outcome = ReportImageInformation(session, name, request);
   if (outcome.shownReport) std::printf("%s\n", outcome.shownReport->c_str());
   return outcome.result == 1 ? kExitSuccess : kExitFailure;
 }
 
-const Registrar kWhere({"where", "where FILE [--kep FILE] [--obs FILE] [--no-stamp]",
-                        {"--kep", "--obs"}, {"--no-stamp"}, 1, 1, RunWhere});
+const Registrar kWhere({"where", "print where on Earth a picture was taken, as its report shows it",
+                        DefineWhere, RunWhere});
 
 }  // namespace
 }  // namespace kestrel::cli

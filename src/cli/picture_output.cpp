@@ -1,7 +1,9 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
+#include <system_error>
 
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
@@ -79,15 +81,17 @@ bool IsPngName(const std::filesystem::path& out) {
 }  // namespace
 
 bool WritePicture(Session& session, const Bytes& dib, const std::filesystem::path& out) {
-  bool written = false;
+  Bytes file;
   if (IsPngName(out)) {
-    Bytes png;
-    written = EncodePng(dib, png) && WriteFileReplacing(out, png);
-  } else {
-    written = WriteBitmapFile(out, dib);
+    if (!EncodePng(dib, file)) file.clear();
+  } else if (dib.size() <= UINT32_MAX - kFileHeaderSize) {  // the file header's size field
+    file = EncodeBitmapFile(dib);
   }
-  if (!written) ShowErrorBox(session, "Unable to save the specified file");
-  return written;
+  std::error_code error;
+  if (!file.empty() && WriteFileReplacing(out, file, error)) return true;
+  ShowErrorBox(session, "Unable to save the specified file");
+  if (error) std::fprintf(stderr, "kestrel-cli: %s: %s\n", out.c_str(), error.message().c_str());
+  return false;
 }
 
 }  // namespace kestrel::cli

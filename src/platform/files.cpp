@@ -70,10 +70,17 @@ bool WriteFully(int fd, const uint8_t* data, size_t count) {
   while (done < count) {
     const ssize_t n = ::write(fd, data + done, count - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;  // a write that takes nothing has found no room
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+// Why the last system call failed; returns false, for the failing path.
+bool Fail(std::error_code& error, int code = errno) {
+  error.assign(code, std::system_category());
+  return false;
 }
 
 }  // namespace
@@ -130,33 +137,49 @@ std::optional<uint64_t> RegularFileSize(const fs::path& path) {
   return static_cast<uint64_t>(info.st_size);
 }
 
-bool WriteFileReplacing(const fs::path& path, std::span<const uint8_t> bytes) {
+bool WriteFileReplacing(const fs::path& path, std::span<const uint8_t> bytes,
+                        std::error_code& error) {
+  error.clear();
   std::random_device entropy;
   const fs::path temporary =
       path.parent_path() / (".kestrel-" + std::to_string(entropy()) + ".tmp");
   FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (fd.get() < 0) return false;
-  bool ok = WriteFully(fd.get(), bytes.data(), bytes.size()) && ::fsync(fd.get()) == 0;
-  ok = ::close(fd.release()) == 0 && ok;
-  if (ok) {
+  if (fd.get() < 0) return Fail(error);
+  if (!WriteFully(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0) Fail(error);
+  if (::close(fd.release()) != 0 && !error) Fail(error);
+  if (!error) {
     // Keep the permissions of a file that is being replaced.
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0) ::chmod(temporary.c_str(), old.st_mode & 07777);
-    ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (::rename(temporary.c_str(), path.c_str()) != 0) Fail(error);
   }
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  if (!error) return true;
+  ::unlink(temporary.c_str());
+  return false;
+}
+
+bool WriteFileReplacing(const fs::path& path, std::span<const uint8_t> bytes) {
+  std::error_code ignored;
+  return WriteFileReplacing(path, bytes, ignored);
+}
+
+bool PatchFile(const fs::path& path, uint64_t offset, std::span<const uint8_t> bytes,
+               std::error_code& error) {
+  error.clear();
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (fd.get() < 0) return Fail(error);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return Fail(error);
+  if (!S_ISREG(info.st_mode)) return Fail(error, EINVAL);
+  if (offset + bytes.size() > static_cast<uint64_t>(info.st_size)) return Fail(error, EINVAL);
+  if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) return Fail(error);
+  if (!WriteFully(fd.get(), bytes.data(), bytes.size())) return Fail(error);
+  return ::close(fd.release()) == 0 || Fail(error);
 }
 
 bool PatchFile(const fs::path& path, uint64_t offset, std::span<const uint8_t> bytes) {
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (fd.get() < 0) return false;
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (offset + bytes.size() > static_cast<uint64_t>(info.st_size)) return false;
-  if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) return false;
-  const bool ok = WriteFully(fd.get(), bytes.data(), bytes.size());
-  return ::close(fd.release()) == 0 && ok;
+  std::error_code ignored;
+  return PatchFile(path, offset, bytes, ignored);
 }
 
 }  // namespace kestrel

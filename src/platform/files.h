@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "base/block.h"
 #include "base/text.h"
@@ -39,11 +40,16 @@ std::optional<Bytes> ReadFilePrefix(const std::filesystem::path& path, size_t co
 std::optional<uint64_t> RegularFileSize(const std::filesystem::path& path);
 
 // Writes `bytes` as the whole new content of `path`: first into a temporary file beside it,
-// then renamed over it, so a failure leaves any old file as it was.
+// then renamed over it, so a failure leaves any old file as it was and no temporary behind.
+// On failure `error` says why, as the system put it.
+bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                        std::error_code& error);
 bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 // Overwrites `bytes.size()` bytes at `offset` of an existing file, in place, without changing
-// its length or anything else in it.
+// its length or anything else in it. On failure `error` says why.
+bool PatchFile(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> bytes,
+               std::error_code& error);
 bool PatchFile(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> bytes);
 
 }  // namespace kestrel
