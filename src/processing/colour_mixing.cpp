@@ -8,7 +8,7 @@ namespace kestrel {
 void MixColourPixels(std::span<const uint8_t> source, std::span<uint8_t> target,
                      const MixCoefficients& mix) {
   const size_t length = std::min(source.size(), target.size());
-  std::memcpy(target.data(), source.data(), length);
+  if (source.data() != target.data()) std::memcpy(target.data(), source.data(), length);
   if (length <= 3) return;
   const auto clamp = [](int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); };
   const uint8_t* in = source.data();

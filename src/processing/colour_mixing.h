@@ -6,18 +6,12 @@
 #include <cstdint>
 #include <span>
 
+#include "session/image_state.h"
+
 namespace kestrel {
 
-struct MixCoefficients {
-  int32_t irToRed = 65;
-  int32_t redToRed = 60;
-  int32_t redToGreen = 110;
-  int32_t redToBlue = 35;
-  int32_t greenToBlue = 65;
-};
-
 // Mixes the 3-byte pixels of `source` into `target` (both the pixel area of a 24-bit picture,
-// the same length). Every whole pixel that begins before the last three bytes is mixed; the
+// the same length, or the very same bytes). Every whole pixel that begins before the last three bytes is mixed; the
 // bytes after it are copied. Each product is divided by 100 on its own, the sum clamped.
 void MixColourPixels(std::span<const uint8_t> source, std::span<uint8_t> target,
                      const MixCoefficients& mix);

@@ -22,7 +22,8 @@ SharpenGeometry SharpenGeometryFor(uint16_t width, uint16_t height, bool colourS
   return {(colourSet ? 9u : 3u) * groups, height - window, window};
 }
 
-void SharpenPixels(std::span<uint8_t> pixels, const SharpenGeometry& g, uint8_t amount) {
+void SharpenPixels(std::span<uint8_t> pixels, const SharpenGeometry& g, uint8_t amount,
+                   const std::function<void()>& progressStep) {
   const uint64_t n = g.window;
   const uint64_t step = g.rowStep;
   if (n == 0 || step == 0 || g.rows == 0) return;
@@ -39,7 +40,13 @@ void SharpenPixels(std::span<uint8_t> pixels, const SharpenGeometry& g, uint8_t 
   for (size_t t = 0; t < span; ++t)
     for (uint64_t j = 0; j < n; ++j) column[t] += in[j * step + t];
 
+  const uint32_t progressInterval = g.rows / 10;
+  uint32_t rowsCounted = 0;
   for (uint64_t r = 0; r < g.rows; ++r) {
+    if (progressStep && ++rowsCounted == progressInterval) {
+      progressStep();
+      rowsCounted = 0;
+    }
     const uint64_t rowStart = r * step;
     const uint64_t centreRow = (r + half) * step + 3 * half;
     for (size_t c = 0; c < 3; ++c) {

@@ -3,6 +3,7 @@
 // groups is raised by a fixed amount, a darker one lowered, one equal to it left alone.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace kestrel {
@@ -20,7 +21,9 @@ SharpenGeometry SharpenGeometryFor(uint16_t width, uint16_t height, bool colourS
 
 // Sharpens `pixels` in place. Flags are taken from the bytes as they were before any change;
 // the window sums slide along rows and columns, so the cost does not grow with n x n. Does
-// nothing when the windows would reach beyond `pixels`.
-void SharpenPixels(std::span<uint8_t> pixels, const SharpenGeometry& geometry, uint8_t amount);
+// nothing when the windows would reach beyond `pixels`. `progressStep` is called after every
+// tenth of the rows (never for fewer than ten rows).
+void SharpenPixels(std::span<uint8_t> pixels, const SharpenGeometry& geometry, uint8_t amount,
+                   const std::function<void()>& progressStep = {});
 
 }  // namespace kestrel

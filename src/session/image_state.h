@@ -14,6 +14,23 @@ namespace kestrel {
 
 enum class CompensationMode { EachPlane, Graded, Averaged, None };
 
+// The five percentages that mix a colour set's bands into a natural-looking picture.
+struct MixCoefficients {
+  int32_t irToRed = 65;
+  int32_t redToRed = 60;
+  int32_t redToGreen = 110;
+  int32_t redToBlue = 35;
+  int32_t greenToBlue = 65;
+};
+
+// The colour planes the colour dialog's rotations and shifts work on.
+struct PlaneSelection {
+  bool ir = false;     // byte 2, near infrared
+  bool red = false;    // byte 1, visible red
+  bool green = false;  // byte 0, visible green
+  bool all = true;
+};
+
 // The flags and parameters that ResetProcessingState puts back, at their reset values.
 struct ProcessingFlags {
   bool originalAvailable = true;
@@ -34,6 +51,7 @@ struct ProcessingFlags {
   bool singleImageShown = false;
   bool colourSetShown = false;
   bool decompressAsColourSet = false;
+  bool colourExposureOn = true;  // the automatic compensation is applied to a colour set
 };
 
 struct ImageState {
@@ -66,6 +84,16 @@ struct ImageState {
   Block topDownCopy;          // the picture's rows top-down at the loaded stride
   Block rotationWorkCopy;     // working copy of the rotation commands and the compressor
   Bytes exposureRamp;         // 512 four-byte entries: black, the grey ramp, white
+
+  // Colour sets.
+  Block mixedColourImage;  // the result block of colour mixing, reused by every mixing
+  MixCoefficients mix;
+  PlaneSelection planes;
+  std::array<uint16_t, 3> channelCompensation{};  // by pixel byte; only the low byte counts
+
+  // Sharpening works on a copy; the picture before it comes back with Original Image.
+  Block preSharpenImage;
+  Block sharpenedCopy;
 };
 
 struct Session;
