@@ -8,6 +8,7 @@
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
 #include "bitmap/dib.h"
+#include "scratch_folder.h"
 
 namespace kestrel {
 namespace {
@@ -29,7 +30,7 @@ Block Scene() {
 }
 
 const std::filesystem::path& BenchFile() {
-  static const std::filesystem::path path = std::filesystem::temp_directory_path() / "kestrel-bench.bmp";
+  static const std::filesystem::path path = bench::Scratch() / "kestrel-bench.bmp";
   return path;
 }
 

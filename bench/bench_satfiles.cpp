@@ -3,8 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 #include "satfiles/identification.h"
 #include "satfiles/repeated_blocks.h"
 #include "satfiles/single_image.h"
+#include "scratch_folder.h"
 #include "session/session.h"
 
 namespace {
@@ -30,17 +29,8 @@ kestrel::Bytes Scene(size_t size) {
   return bytes;
 }
 
-const fs::path& Folder() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("kestrel-bench-satfiles-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
-
 fs::path WriteSample(const std::string& name, size_t size) {
-  const fs::path path = Folder() / name;
+  const fs::path path = kestrel::bench::Scratch() / name;
   const kestrel::Bytes bytes = Scene(size);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<std::streamsize>(bytes.size()));
@@ -50,7 +40,7 @@ fs::path WriteSample(const std::string& name, size_t size) {
 void Load(benchmark::State& state, const std::string& name, size_t fileSize) {
   WriteSample(name, fileSize);
   kestrel::ScriptedPlatform platform;
-  kestrel::Session session(platform, Folder());
+  kestrel::Session session(platform, kestrel::bench::Scratch());
   for (auto _ : state) {
     session.state.currentFilePath = name;
     kestrel::IdentifyImageFile(session);
@@ -87,7 +77,7 @@ void BM_RemoveRepeatedBlocks(benchmark::State& state) {
 }
 void BM_RemoveRepeatedBlocksFile(benchmark::State& state) {
   const fs::path source = WriteSample("U5IW0002", kRawFileSize);
-  for (auto _ : state) kestrel::RemoveRepeatedBlocks(source, Folder() / "U5IW0002.CCD");
+  for (auto _ : state) kestrel::RemoveRepeatedBlocks(source, kestrel::bench::Scratch() / "U5IW0002.CCD");
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kRawFileSize));
 }
 void BM_MemcpyRawFile(benchmark::State& state) { Copy(state, kRawFileSize); }

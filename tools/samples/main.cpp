@@ -1,11 +1,14 @@
 // kestrel-samples DIR: fills DIR with a camera file of every kind Kestrel reads, each an
 // earth-like scene cut to its satellite's geometry and stored in its satellite's layout.
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "camera_files.h"
@@ -42,8 +45,10 @@ class SampleWriter {
   explicit SampleWriter(fs::path dir) : dir_(std::move(dir)) {}
 
   void Write(const std::string& name, const Bytes& bytes) {
-    if (!kestrel::WriteFileReplacing(dir_ / name, bytes)) {
-      std::fprintf(stderr, "kestrel-samples: cannot write %s\n", (dir_ / name).c_str());
+    std::error_code error;
+    if (!kestrel::WriteFileReplacing(dir_ / name, bytes, error)) {
+      std::fprintf(stderr, "kestrel-samples: %s: %s\n", (dir_ / name).c_str(),
+                   error.message().c_str());
       failed_ = true;
       return;
     }
@@ -225,11 +230,16 @@ void WriteActDownloads(SampleWriter& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kestrel-samples DIR\n");
-    return 2;
+  CLI::App app{"Fills DIR with a camera file of every kind Kestrel reads.", "kestrel-samples"};
+  app.set_version_flag("--version", KESTREL_VERSION);
+  std::string folder;
+  app.add_option("DIR", folder, "the folder to fill, made when missing")->required();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? 0 : 2;
   }
-  const fs::path dir = fs::absolute(argv[1]);
+  const fs::path dir = fs::absolute(folder);
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (!fs::is_directory(dir)) {
