@@ -76,20 +76,13 @@ TEST(ConvertBitmapCli, PngOutputKeepsThePixels) {
   EXPECT_EQ(ImageMagickRgb(dir / "out.png", dir), ExpectedRgb(30, 20, colour));
 }
 
-TEST(ConvertBitmapCli, FailuresReportThroughStderrAndExitStatus) {
+TEST(ConvertBitmapCli, ABadBitmapIsReportedAndNothingWritten) {
   ScratchDir dir;
   WriteBytes(dir / "JUNK.BMP", {'B', 'M', 0, 0});
-  auto run = RunProgram(KESTREL_CLI_PATH, {"convert", (dir / "junk.bmp").string(), "-o", (dir / "o.bmp").string()});
+  const auto run = RunProgram(KESTREL_CLI_PATH, {"convert", (dir / "junk.bmp").string(), "-o", (dir / "o.bmp").string()});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "[Error] JUNK.BMP is not a Legitimate DIB File!\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "o.bmp"));
-
-  run = RunProgram(KESTREL_CLI_PATH, {"convert", (dir / "junk.bmp").string()});
-  EXPECT_EQ(run.exitCode, 2);
-  run = RunProgram(KESTREL_CLI_PATH, {"convert", "a.bmp", "-o", "b.bmp", "--bits", "16"});
-  EXPECT_EQ(run.exitCode, 2);
-  run = RunProgram(KESTREL_CLI_PATH, {"frobnicate"});
-  EXPECT_EQ(run.exitCode, 2);
 }
 
 }  // namespace
