@@ -102,8 +102,8 @@ void ApplyAutomaticCompensation(Session& session, bool logLine) {
   // Any other direction byte is neither.
   if (!lighten && (s.exposureLevel >> 8) != 0) return;
   if (logLine)
-    session.platform.AppendToLoadingLog(lighten ? "Automatic Exposure Compensation-Lighten"
-                                                : "Automatic Exposure Compensation-Darken");
+    AppendLoadingText(session, lighten ? "Automatic Exposure Compensation-Lighten"
+                                       : "Automatic Exposure Compensation-Darken");
   const Compensation compensation = AutomaticCompensation(session);
   s.shownImage = lighten ? LightenColour(session, s.shownImage, compensation)
                          : DarkenColour(session, s.shownImage, compensation);

@@ -69,6 +69,7 @@ struct ImageState {
   ProcessingFlags processing;
   bool pixelAdjustAvailable = false;
   bool openedFromShell = false;
+  bool sharpenAfterLoad = false;  // from the settings: Sharpen (Default) after every load
 
   CurrentImage current;
   IdentificationRecord identification;
@@ -90,6 +91,9 @@ struct ImageState {
   MixCoefficients mix;
   PlaneSelection planes;
   std::array<uint16_t, 3> channelCompensation{};  // by pixel byte; only the low byte counts
+
+  // The running text of the Loading Information window.
+  std::string loadingText;
 
   // Sharpening works on a copy; the picture before it comes back with Original Image.
   Block preSharpenImage;

@@ -21,6 +21,16 @@ void ShowMessage(Session& session, std::string_view text, std::string_view capti
   session.platform.ShowMessageBox(text, caption, icon, BoxButtons::Ok);
 }
 
+void SetLoadingText(Session& session, std::string text) {
+  session.state.loadingText = std::move(text);
+  session.platform.AppendToLoadingLog(session.state.loadingText);
+}
+
+void AppendLoadingText(Session& session, std::string_view text) {
+  session.state.loadingText += text;
+  session.platform.AppendToLoadingLog(text);
+}
+
 void ShowOutOfMemory(Session& session) {
   ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
 }

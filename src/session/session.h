@@ -27,6 +27,10 @@ int ShowErrorBox(Session& session, const char* format, ...) __attribute__((forma
 void ShowMessage(Session& session, std::string_view text, std::string_view caption,
                  BoxIcon icon = BoxIcon::Exclamation);
 
+// The Loading Information window's text: replaced, or extended by a line, and shown at once.
+void SetLoadingText(Session& session, std::string text);
+void AppendLoadingText(Session& session, std::string_view text);
+
 // "There is insufficient MEMORY to allocate" with its caption: every loader's answer to a block
 // it cannot have.
 void ShowOutOfMemory(Session& session);

@@ -20,12 +20,13 @@ bool IsBitmapFileName(std::string_view name) {
   return extension == ".BMP" || extension == ".DIB" || extension == ".RLE";
 }
 
-OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file) {
+OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file,
+                           bool colourSets) {
   EnterFile(session, file);
   session.state.openedFromShell = true;
   if (IsBitmapFileName(session.state.currentFilePath))
     return OpenBitmapAsCurrent(session) ? OpenResult::Shown : OpenResult::Failed;
-  return OpenSingleSatelliteFile(session);
+  return OpenSingleSatelliteFile(session, colourSets);
 }
 
 }  // namespace kestrel

@@ -19,8 +19,10 @@ void EnterFile(Session& session, const std::filesystem::path& file);
 bool IsBitmapFileName(std::string_view name);
 
 // Enters the file and opens it by its name: a bitmap as Open Bmp does, any other file as the
-// command line does. Kinds that belong to another flow are identified and handed back. The
+// command line does; with `colourSets`, a spectral plane with its two siblings beside it opens
+// as their colour set. Kinds that belong to another flow are identified and handed back. The
 // image report is the caller's.
-OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file);
+OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file,
+                           bool colourSets = false);
 
 }  // namespace kestrel
