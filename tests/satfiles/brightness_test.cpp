@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "base/block.h"
 #include "satfiles/brightness.h"
 
@@ -14,101 +17,97 @@ struct Canvas {
   Bytes table = Bytes(1024, 0);
   Canvas(uint32_t w, uint32_t h, uint8_t value) : width(w), height(h), pixels(size_t{w} * h, value) {}
   uint8_t* Row(uint32_t m) { return pixels.data() + size_t{m} * width; }
-  void FillRow(uint32_t m, uint8_t value) { std::fill_n(Row(m), width, value); }
-  BrightnessOutcome Analyse(const char* name, bool autoExposure) {
+  void FillRows(uint32_t from, uint32_t to, uint8_t value) { std::fill(Row(from), Row(to), value); }
+  BrightnessOutcome Analyse(const char* name, bool autoExposure = false) {
     return AnalyseAndCorrectBrightness(pixels, table, width, height, name, autoExposure);
   }
 };
 
-TEST(AutomaticExposure, MeanOf100ShiftsTheTableBy27) {
-  Canvas c(64, 64, 100);
-  const BrightnessOutcome o = c.Analyse("U5IW0001", true);
-  EXPECT_EQ(o.imageAverage, 100u);
-  EXPECT_EQ(o.exposureShift, 27);
-  EXPECT_EQ(Bytes(c.table.begin(), c.table.begin() + 4), (Bytes{27, 27, 27, 0}));
-  EXPECT_EQ(c.table[4 * 227], 254);
-  for (int i = 228; i < 256; ++i) EXPECT_EQ(c.table[4 * size_t(i)], 255) << i;
+// The grey ramp moved by `shift`, clamped to black and white.
+Bytes GreyRamp(int shift) {
+  Bytes table;
+  for (int i = 0; i < 256; ++i) {
+    const auto grey = static_cast<uint8_t>(std::clamp(i + shift, 0, 255));
+    table.insert(table.end(), {grey, grey, grey, 0});
+  }
+  return table;
 }
 
-TEST(AutomaticExposure, BrightPictureDarkensTheTableAndMidGreyOrSwitchedOffLeavesIt) {
-  Canvas bright(64, 64, 200);
-  EXPECT_EQ(bright.Analyse("U5IW0001", true).exposureShift, 73);
-  EXPECT_EQ(bright.table[4 * 73], 0);
-  EXPECT_EQ(bright.table[4 * 74], 1);
-  EXPECT_EQ(bright.table[4 * 255 + 1], 182);
-  for (const auto& [value, on] : {std::pair<uint8_t, bool>{127, true}, {30, false}}) {
-    Canvas c(64, 64, value);
-    EXPECT_EQ(c.Analyse("U5IW0001", on).exposureShift, 0) << int(value);
-    EXPECT_EQ(c.table, Bytes(1024, 0)) << int(value);
+TEST(AutomaticExposure, MovesTheGreyRampTowardMidGrey) {
+  struct Case {
+    uint8_t value;
+    bool on;
+    int shift;
+  };
+  // Mean 100 lightens by 27 (entries 228 on show white); mid-grey or switched off: no change.
+  for (const Case c : {Case{100, true, 27}, {200, true, -73}, {127, true, 0}, {30, false, 0}}) {
+    SCOPED_TRACE(int(c.value));
+    Canvas canvas(64, 64, c.value);
+    const BrightnessOutcome o = canvas.Analyse("U5IW0001", c.on);
+    EXPECT_EQ(o.imageAverage, c.value);
+    EXPECT_EQ(o.exposureShift, std::abs(c.shift));
+    EXPECT_EQ(canvas.table, c.shift ? GreyRamp(c.shift) : Bytes(1024, 0));
   }
 }
 
-TEST(SplitDetection, OnlyTheFirstJumpAwayFromTheEdgesIsASplit) {
-  for (const uint32_t row : {10u, 20u, 80u}) {
-    Canvas c(2048, 100, 50);
-    for (uint32_t m = row; m < 100; ++m) c.FillRow(m, 80);
-    EXPECT_FALSE(c.Analyse("U5IW0001", false).splitRow) << row;
-  }
-  Canvas one(2048, 100, 50);
-  one.FillRow(21, 80);
-  EXPECT_EQ(one.Analyse("U5IW0001", false).splitRow, 21u);
-  Canvas two(2048, 200, 50);
-  for (uint32_t m = 60; m < 200; ++m) two.FillRow(m, m < 120 ? 80 : 30);
-  EXPECT_EQ(two.Analyse("U5IW0001", false).splitRow, 60u);
-}
-
-TEST(SplitDetection, KitsatNamesUseTheFinerThreshold) {
-  // A jump of 5 x 1000 = 5000 lies between the two thresholds.
-  for (const char* name : {"KAIW0001", "XXKB0001", "U5IW0001"}) {
-    Canvas c(1000, 100, 50);
-    for (uint32_t m = 50; m < 100; ++m) c.FillRow(m, 55);
-    const bool kitsat = name[0] == 'K' || name[2] == 'K';
-    EXPECT_EQ(c.Analyse(name, false).splitRow.has_value(), kitsat) << name;
+TEST(SplitDetection, OnlyTheFirstJumpAwayFromTheEdgesIsASplitAndKitsatsIsFiner) {
+  using Bands = std::vector<std::tuple<uint32_t, uint32_t, uint8_t>>;  // rows [from, to) := value
+  struct Case {
+    const char* name;
+    uint32_t width, height;
+    Bands bands;
+    std::optional<uint32_t> split;
+  };
+  // A jump of 5 x 1000 = 5000 lies between the KITSAT threshold and the others'.
+  const Case cases[] = {{"U5IW0001", 2048, 100, {{10, 100, 80}}, {}},
+                        {"U5IW0001", 2048, 100, {{20, 100, 80}}, {}},
+                        {"U5IW0001", 2048, 100, {{80, 100, 80}}, {}},
+                        {"U5IW0001", 2048, 100, {{21, 22, 80}}, 21},
+                        {"U5IW0001", 2048, 200, {{60, 120, 80}, {120, 200, 30}}, 60},
+                        {"KAIW0001", 1000, 100, {{50, 100, 55}}, 50},
+                        {"XXKB0001", 1000, 100, {{50, 100, 55}}, 50},
+                        {"U5IW0001", 1000, 100, {{50, 100, 55}}, {}}};
+  for (const Case& c : cases) {
+    Canvas canvas(c.width, c.height, 50);
+    for (const auto& [from, to, value] : c.bands) canvas.FillRows(from, to, value);
+    EXPECT_EQ(canvas.Analyse(c.name).splitRow, c.split) << &c - cases;
   }
 }
 
 TEST(SplitCompensation, LowersTheBrighterPartByTheWorkedAmount) {
   // 576 rows of 1000 bytes: rows 0..299 average 90.8, rows 300..575 are 110, so the mean is
   // exactly 100 and the after-mean 110; the adjustment is (10 x 300) div 576 = 5.
-  Canvas c(1000, 576, 0);
-  for (uint32_t m = 0; m < 300; ++m) {
-    std::fill_n(c.Row(m), 800, 91);
-    std::fill_n(c.Row(m) + 800, 200, 90);
-  }
-  for (uint32_t m = 300; m < 576; ++m) c.FillRow(m, 110);
+  Canvas c(1000, 576, 90);
+  for (uint32_t m = 0; m < 300; ++m) std::fill_n(c.Row(m), 800, 91);
+  c.FillRows(300, 576, 110);
   const Bytes before = c.pixels;
-  const BrightnessOutcome o = c.Analyse("KAIW0001", false);
+  const BrightnessOutcome o = c.Analyse("KAIW0001");
   ASSERT_EQ(o.splitRow, 300u);
   EXPECT_EQ(o.imageAverage, 100u);
   EXPECT_EQ(o.afterSplitMean, 110u);
   for (uint32_t m = 304; m < 576; ++m)
     for (uint32_t x = 0; x < 1000; x += 17) ASSERT_EQ(c.Row(m)[x], 105) << m;
-  // Below the smoothed rows nothing changed.
+  // Below the smoothed rows nothing changed; the seam rows lie between their neighbours.
   EXPECT_TRUE(std::equal(c.pixels.begin(), c.pixels.begin() + 294 * 1000, before.begin()));
-  // The seam rows lie between their neighbours.
   for (uint32_t m = 300; m < 304; ++m) EXPECT_LE(c.Row(m)[0], 105);
 }
 
-TEST(SplitCompensation, RaisesADarkerPartAndClampsAt255) {
-  Canvas c(1000, 100, 250);
-  for (uint32_t m = 50; m < 100; ++m) c.FillRow(m, 240);
-  c.Row(99)[0] = 255;
-  const BrightnessOutcome o = c.Analyse("KAIW0001", false);
-  ASSERT_EQ(o.splitRow, 50u);
+TEST(SplitCompensation, RaisesADarkerPartClampingAt255AndLeavesALargeDifference) {
+  Canvas dark(1000, 100, 250);
+  dark.FillRows(50, 100, 240);
+  dark.Row(99)[0] = 255;
+  ASSERT_EQ(dark.Analyse("KAIW0001").splitRow, 50u);
   // Mean 245, after-mean 240: (5 x 50) div 100 = 2.
-  EXPECT_EQ(c.Row(80)[1], 242);
-  EXPECT_EQ(c.Row(99)[0], 255);
-}
+  EXPECT_EQ(dark.Row(80)[1], 242);
+  EXPECT_EQ(dark.Row(99)[0], 255);
 
-TEST(SplitCompensation, LargeDifferenceIsNotCompensatedButTheSeamIsSmoothed) {
-  Canvas c(1000, 100, 20);
-  for (uint32_t m = 50; m < 100; ++m) c.FillRow(m, 120);
-  const BrightnessOutcome o = c.Analyse("U5IW0001", false);
-  ASSERT_EQ(o.splitRow, 50u);
-  EXPECT_EQ(c.Row(60)[0], 120);
-  // Rows 50..53 between row 49 (20) and row 54 (120): rising by 20.
-  EXPECT_EQ(c.Row(50)[0], 40);
-  EXPECT_EQ(c.Row(53)[0], 100);
+  Canvas large(1000, 100, 20);
+  large.FillRows(50, 100, 120);
+  ASSERT_EQ(large.Analyse("U5IW0001").splitRow, 50u);
+  EXPECT_EQ(large.Row(60)[0], 120);
+  // Only the seam is smoothed: rows 50..53 rise by 20 from row 49 (20) to row 54 (120).
+  EXPECT_EQ(large.Row(50)[0], 40);
+  EXPECT_EQ(large.Row(53)[0], 100);
 }
 
 TEST(SmoothSeam, WorkedColumns) {

@@ -1,10 +1,11 @@
-// Identification of satellite files by name, and the size probe of decoded files.
+// Identification of satellite files by name, and the size kept in decoded files' headers.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
-#include "platform/files.h"
+#include "base/text.h"
 #include "satfiles/identification.h"
 #include "test_support.h"
 
@@ -12,107 +13,77 @@ namespace kestrel {
 namespace {
 
 using testing::SessionFixture;
-using testing::WriteBytes;
 
-struct Expected {
-  const char* name;
-  uint16_t width, height, gap, header;
-  bool interlaced, thumbnail, spike, trim, wide;
-};
+// A record's flags as letters: interlaced, thumbnail, spike filter, left trim, wide-angle TMSAT.
+std::string Flags(const IdentificationRecord& r) {
+  std::string flags;
+  for (const auto& [on, letter] : {std::pair{r.interlaced, 'i'}, {r.thumbnail, 't'},
+                                   {r.spikeFilter, 's'}, {r.leftTrim, 'l'}, {r.wideAngleTmsat, 'w'}})
+    if (on) flags += letter;
+  return flags;
+}
 
-// One row per rule, and the names where a later rule overrides an earlier one.
-const Expected kNames[] = {
-    {"U5IW0123", 611, 576, 355, 256, true, false, true, true, false},
-    {"IM000123", 611, 576, 355, 256, true, false, true, true, false},
-    {"KAIW0001", 611, 576, 355, 256, true, false, false, true, false},
-    {"KAIN0001", 611, 576, 355, 256, true, false, false, true, false},
-    {"KBIN0042", 611, 576, 355, 256, true, false, false, true, false},
-    {"IMT00123", 152, 144, 0, 256, false, true, false, false, false},
-    {"KBTN0001", 152, 144, 0, 256, false, true, false, false, false},
-    {"U5TW0001", 152, 144, 0, 256, false, true, false, false, false},
-    {"KATW0001", 152, 144, 0, 256, false, true, false, false, false},
-    {"KBTW0001", 128, 124, 0, 256, false, true, false, false, false},
-    {"TM500001.IMI", 141, 141, 0, 0, false, true, false, false, false},
-    {"P1TW0001", 144, 140, 0, 256, false, true, false, false, false},
-    {"U5E00001", 611, 576, 0, 0, true, false, false, false, false},
-    {"KAE00001", 611, 576, 0, 0, true, false, false, false, false},
-    {"KBE00001", 611, 576, 0, 0, true, false, false, false, false},
-    {"KBIW0001", 511, 502, 0, 256, true, false, false, false, false},
-    {"P1D00001", 576, 560, 0, 256, false, false, false, false, false},
-    {"KBDW0001", 512, 496, 0, 256, false, false, false, false, false},
-    {"IMD00123", 608, 576, 0, 256, false, false, false, true, false},
-    {"KBDN0001", 608, 576, 0, 256, false, false, false, true, false},
-    {"U5DW0001", 608, 576, 0, 256, false, false, false, true, false},
-    {"KADW0001", 608, 576, 0, 256, false, false, false, true, false},
-    {"TM112345.IMI", 1020, 1020, 0, 0, false, false, false, false, false},
-    {"TM212345.IMI", 1020, 1020, 0, 0, false, false, false, false, false},
-    {"TM312345.IMI", 1020, 1020, 0, 0, false, false, false, false, false},
-    {"TM000100.IMI", 611, 576, 0, 0, true, false, false, false, true},
-    {"TM012345.IMT", 141, 145, 0, 0, false, true, false, false, false},
-    {"TM400001.IMI", 382, 287, 0, 0, false, false, false, false, false},
-    {"SPECIAL1", 1020, 1020, 0, 0, false, false, false, false, false},
-    {"TOPAZ001", 1008, 1024, 0, 0, false, false, false, false, false},
-    {"THUMB001", 252, 256, 0, 0, false, true, false, false, false},
-    {"TM112345.IMT", 1020, 1020, 0, 0, false, true, false, false, false},
-    // Rule 19 turns any name containing IMT into a non-interlaced thumbnail.
-    {"U5IWIMT1", 611, 576, 355, 256, false, true, true, true, false},
-};
-
-TEST(IdentifyByName, EveryRuleGivesItsGeometryAndFlags) {
-  for (const Expected& e : kNames) {
-    SCOPED_TRACE(e.name);
-    const IdentificationRecord r = IdentifyByName(e.name);
-    EXPECT_EQ(r.fileWidth, e.width);
-    EXPECT_EQ(r.fileHeight, e.height);
-    EXPECT_EQ(r.fieldGap, e.gap);
-    EXPECT_EQ(r.headerLength, e.header);
-    EXPECT_EQ(r.interlaced, e.interlaced);
-    EXPECT_EQ(r.thumbnail, e.thumbnail);
-    EXPECT_EQ(r.spikeFilter, e.spike);
-    EXPECT_EQ(r.leftTrim, e.trim);
-    EXPECT_EQ(r.wideAngleTmsat, e.wide);
-    EXPECT_TRUE(r.autoExposure);
+TEST(IdentifyByName, EveryRuleGivesItsGeometryAndFlagsAndTheLastMatchWins) {
+  struct Case {
+    const char* name;
+    uint16_t width, height, gap, header;
+    const char* flags;
+  };
+  const Case cases[] = {
+      {"U5IW0123", 611, 576, 355, 256, "isl"},  {"IM000123", 611, 576, 355, 256, "isl"},
+      {"KAIW0001", 611, 576, 355, 256, "il"},   {"KAIN0001", 611, 576, 355, 256, "il"},
+      {"KBIN0042", 611, 576, 355, 256, "il"},   {"IMT00123", 152, 144, 0, 256, "t"},
+      {"KBTN0001", 152, 144, 0, 256, "t"},      {"U5TW0001", 152, 144, 0, 256, "t"},
+      {"KATW0001", 152, 144, 0, 256, "t"},      {"KBTW0001", 128, 124, 0, 256, "t"},
+      {"TM500001.IMI", 141, 141, 0, 0, "t"},    {"P1TW0001", 144, 140, 0, 256, "t"},
+      {"U5E00001", 611, 576, 0, 0, "i"},        {"KAE00001", 611, 576, 0, 0, "i"},
+      {"KBE00001", 611, 576, 0, 0, "i"},        {"KBIW0001", 511, 502, 0, 256, "i"},
+      {"P1D00001", 576, 560, 0, 256, ""},       {"KBDW0001", 512, 496, 0, 256, ""},
+      {"IMD00123", 608, 576, 0, 256, "l"},      {"KBDN0001", 608, 576, 0, 256, "l"},
+      {"U5DW0001", 608, 576, 0, 256, "l"},      {"KADW0001", 608, 576, 0, 256, "l"},
+      {"TM112345.IMI", 1020, 1020, 0, 0, ""},   {"TM212345.IMI", 1020, 1020, 0, 0, ""},
+      {"TM312345.IMI", 1020, 1020, 0, 0, ""},   {"TM000100.IMI", 611, 576, 0, 0, "iw"},
+      {"TM012345.IMT", 141, 145, 0, 0, "t"},    {"TM400001.IMI", 382, 287, 0, 0, ""},
+      {"SPECIAL1", 1020, 1020, 0, 0, ""},       {"TOPAZ001", 1008, 1024, 0, 0, ""},
+      {"THUMB001", 252, 256, 0, 0, "t"},        {"TM112345.IMT", 1020, 1020, 0, 0, "t"},
+      // IMT anywhere makes a non-interlaced thumbnail and leaves the rest as it was.
+      {"U5IWIMT1", 611, 576, 355, 256, "tsl"},  {"XIMT0001", 0, 0, 0, 0, "t"},
+      // Keywords count only at the start of the name.
+      {"", 0, 0, 0, 0, ""}, {"U", 0, 0, 0, 0, ""}, {"U5", 0, 0, 0, 0, ""}, {"U5I", 0, 0, 0, 0, ""},
+      {"KB", 0, 0, 0, 0, ""}, {"TM", 0, 0, 0, 0, ""}, {"P1T", 0, 0, 0, 0, ""},
+      {"ABCDEFGH", 0, 0, 0, 0, ""}, {"README.TXT", 0, 0, 0, 0, ""}, {"XSPECIAL", 0, 0, 0, 0, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const IdentificationRecord r = IdentifyByName(c.name);
+    EXPECT_EQ((std::array{r.fileWidth, r.fileHeight, r.fieldGap, r.headerLength}),
+              (std::array{c.width, c.height, c.gap, c.header}));
+    EXPECT_EQ(Flags(r), c.flags);
+    // Every rule turns automatic exposure on.
+    EXPECT_EQ(r.autoExposure, c.width != 0 || r.thumbnail);
   }
 }
 
-TEST(IdentifyByName, UnknownShortAndMisplacedNamesGiveNoGeometry) {
-  // Keywords count only at the start; IMT anywhere still marks a thumbnail.
-  for (const char* name : {"", "U", "U5", "U5I", "KB", "TM", "P1T", "ABCDEFGH", "README.TXT",
-                           "XSPECIAL", "XIMT0001"}) {
-    SCOPED_TRACE(name);
-    const IdentificationRecord r = IdentifyByName(name);
-    const bool imt = std::string(name) == "XIMT0001";
-    EXPECT_EQ(r.fileWidth, 0);
-    EXPECT_EQ(r.fileHeight, 0);
-    EXPECT_EQ(r.thumbnail, imt);
-    EXPECT_EQ(r.autoExposure, imt);
-    EXPECT_FALSE(r.interlaced || r.spikeFilter || r.leftTrim || r.wideAngleTmsat);
-  }
-}
-
-Bytes HeaderWithSize(uint8_t b251, uint8_t b252, uint8_t b253, uint8_t b254) {
+// A camera header whose bytes 251..254 are `size`.
+Bytes HeaderWithSize(std::array<uint8_t, 4> size) {
   Bytes header(256, 0x11);
-  header[251] = b251;
-  header[252] = b252;
-  header[253] = b253;
-  header[254] = b254;
+  std::copy(size.begin(), size.end(), header.begin() + 251);
   return header;
 }
 
 TEST(ProbeHeaderSize, ReadsLittleEndianSizesUpToHighByteFour) {
-  const auto size = ProbeHeaderSize(HeaderWithSize(0xFB, 0x01, 0xF6, 0x01));
-  ASSERT_TRUE(size);
-  EXPECT_EQ(size->width, 507);
-  EXPECT_EQ(size->height, 502);
-  const auto largest = ProbeHeaderSize(HeaderWithSize(0xFF, 4, 0xFF, 4));
-  ASSERT_TRUE(largest);
-  EXPECT_EQ(largest->width, 1279);
-  Bytes shortHeader = HeaderWithSize(0xFB, 1, 0xF6, 1);
+  Bytes shortHeader = HeaderWithSize({0xFB, 1, 0xF6, 1});
   shortHeader.resize(254);
-  // High bytes above four, zero sizes and short headers.
-  for (const Bytes& header : {HeaderWithSize(0xFB, 5, 0xF6, 1), HeaderWithSize(0xFB, 1, 0xF6, 5),
-                              HeaderWithSize(0, 0, 0xF6, 1), HeaderWithSize(0xFB, 1, 0, 0), shortHeader})
-    EXPECT_FALSE(ProbeHeaderSize(header));
+  const std::pair<Bytes, ProbedSize> cases[] = {  // 0 x 0: no size
+      {HeaderWithSize({0xFB, 1, 0xF6, 1}), {507, 502}}, {HeaderWithSize({0xFF, 4, 0xFF, 4}), {1279, 1279}},
+      {HeaderWithSize({0xFB, 5, 0xF6, 1}), {}}, {HeaderWithSize({0xFB, 1, 0xF6, 5}), {}},
+      {HeaderWithSize({0, 0, 0xF6, 1}), {}}, {HeaderWithSize({0xFB, 1, 0, 0}), {}}, {shortHeader, {}}};
+  for (const auto& [header, size] : cases) {
+    const auto probed = ProbeHeaderSize(header);
+    ASSERT_EQ(probed.has_value(), size.width != 0) << size.width;
+    if (probed) {
+      EXPECT_EQ(std::pair(probed->width, probed->height), std::pair(size.width, size.height));
+    }
+  }
 }
 
 TEST(IdentifyImageFile, ProbedSizeOverridesTheNameButKeepsItsFlags) {
@@ -122,30 +93,26 @@ TEST(IdentifyImageFile, ProbedSizeOverridesTheNameButKeepsItsFlags) {
     const char* upperName;
     uint16_t width, height, header;
   };
-  const Case cases[] = {{"KBIN0042", HeaderWithSize(0xFB, 0x01, 0xF6, 0x01), "KBIN0042", 507, 502, 256},
-                        {"PICTURE1", HeaderWithSize(0x40, 0, 0x20, 0), "PICTURE1", 64, 32, 256},
-                        // A short file is no error: the name decides.
-                        {"U5IW0123", Bytes(100, 1), "U5IW0123", 611, 576, 256},
-                        {"EMPTY", Bytes{}, "EMPTY", 0, 0, 0},
-                        {"u5iw0123", Bytes(300, 7), "U5IW0123", 611, 576, 256},
-                        {"KBIW0001", Bytes(300, 7), "KBIW0001", 511, 502, 256}};
+  const Case cases[] = {
+      {"KBIN0042", HeaderWithSize({0xFB, 1, 0xF6, 1}), "KBIN0042", 507, 502, 256},
+      {"PICTURE1", HeaderWithSize({0x40, 0, 0x20, 0}), "PICTURE1", 64, 32, 256},
+      // A short file is no error: the name decides.
+      {"U5IW0123", Bytes(100, 1), "U5IW0123", 611, 576, 256}, {"EMPTY", Bytes{}, "EMPTY", 0, 0, 0},
+      {"u5iw0123", Bytes(300, 7), "U5IW0123", 611, 576, 256},
+      {"KBIW0001", Bytes(300, 7), "KBIW0001", 511, 502, 256}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.onDisk);
     SessionFixture f;
-    WriteBytes(f.dir / c.onDisk, c.content);
+    testing::WriteBytes(f.dir / c.onDisk, c.content);
     std::filesystem::permissions(f.dir / c.onDisk, std::filesystem::perms::owner_read);
     f.session.state.currentFilePath = c.onDisk;
     ASSERT_TRUE(IdentifyImageFile(f.session));
     EXPECT_EQ(f.session.state.currentFilePath, c.upperName);
     const IdentificationRecord& r = f.session.state.identification;
     const IdentificationRecord byName = IdentifyByName(c.upperName);
-    EXPECT_EQ(r.fileWidth, c.width);
-    EXPECT_EQ(r.fileHeight, c.height);
-    EXPECT_EQ(r.headerLength, c.header);
-    EXPECT_EQ(r.fieldGap, byName.fieldGap);
-    EXPECT_EQ(r.interlaced, byName.interlaced);
-    EXPECT_EQ(r.leftTrim, byName.leftTrim);
-    EXPECT_EQ(r.spikeFilter, byName.spikeFilter);
+    EXPECT_EQ((std::array{r.fileWidth, r.fileHeight, r.headerLength, r.fieldGap}),
+              (std::array{c.width, c.height, c.header, byName.fieldGap}));
+    EXPECT_EQ(Flags(r), Flags(byName));
     EXPECT_EQ(r.autoExposure, byName.autoExposure);
     EXPECT_TRUE(f.platform.boxes.empty());
   }

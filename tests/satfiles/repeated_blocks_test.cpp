@@ -11,29 +11,30 @@ namespace kestrel {
 namespace {
 
 using testing::ReadBytes;
-using testing::ScratchDir;
 using testing::WriteBytes;
 
-Bytes Header() { return Bytes(108, 0x48); }
+constexpr int kSpaces = -1, kZeros = -2;  // uniform blocks
 
-// Block number `id`: distinct, non-uniform content.
-Bytes DistinctBlock(int id, size_t length = 109) {
-  Bytes block(length);
-  for (size_t i = 0; i < length; ++i) block[i] = static_cast<uint8_t>(size_t(id) * 31 + i * 7);
+// Block `id` (distinct, non-uniform content) or a uniform block, cut to `length`.
+Bytes Block109(int id, size_t length = 109) {
+  Bytes block(length, id == kSpaces ? 0x20 : 0);
+  if (id >= 0)
+    for (size_t i = 0; i < length; ++i) block[i] = static_cast<uint8_t>(size_t(id) * 31 + i * 7);
   return block;
 }
 
-// A raw file made of the header and the given blocks.
+// A raw file: the 108-byte header, then the blocks.
 Bytes RawFile(const std::vector<Bytes>& blocks) {
-  Bytes joined = Header();
+  Bytes joined(108, 0x48);
   for (const Bytes& block : blocks) joined.insert(joined.end(), block.begin(), block.end());
   return joined;
 }
 
-constexpr int kSpaces = -1, kZeros = -2;  // uniform blocks
-
-Bytes BlockWithId(int id) {
-  return id == kSpaces ? Bytes(109, 0x20) : id == kZeros ? Bytes(109, 0) : DistinctBlock(id);
+// The raw file of the blocks with these ids.
+Bytes RawFileOf(const std::vector<int>& ids) {
+  std::vector<Bytes> blocks;
+  for (const int id : ids) blocks.push_back(Block109(id));
+  return RawFile(blocks);
 }
 
 TEST(DropRepeatedBlocks, RepeatsOfTheNineBlocksBeforeAreDropped) {
@@ -52,51 +53,34 @@ TEST(DropRepeatedBlocks, RepeatsOfTheNineBlocksBeforeAreDropped) {
        {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12}},
       {"uniform blocks are always kept", {1, kSpaces, kSpaces, kSpaces, kZeros},
        {1, kSpaces, kSpaces, kSpaces, kZeros}}};
-  for (const Case& c : cases) {
-    std::vector<Bytes> blocks, kept;
-    for (const int id : c.ids) blocks.push_back(BlockWithId(id));
-    for (const int id : c.kept) kept.push_back(BlockWithId(id));
-    EXPECT_EQ(DropRepeatedBlocks(RawFile(blocks)), RawFile(kept)) << c.why;
-  }
-}
+  for (const Case& c : cases) EXPECT_EQ(DropRepeatedBlocks(RawFileOf(c.ids)), RawFileOf(c.kept)) << c.why;
 
-TEST(DropRepeatedBlocks, ShortFinalBlockIsComparedOverItsOwnLength) {
-  const Bytes previous = DistinctBlock(7);
-  const Bytes tail(previous.begin(), previous.begin() + 50);
-  EXPECT_EQ(DropRepeatedBlocks(RawFile({DistinctBlock(1), previous, tail})),
-            RawFile({DistinctBlock(1), previous}));
-  // A single byte counts as uniform.
-  const Bytes lone{previous[0]};
-  EXPECT_EQ(DropRepeatedBlocks(RawFile({previous, lone})), RawFile({previous, lone}));
-  // The same bytes not at the start of an earlier block are no repeat.
+  // A short final block is compared over its own length; a single byte counts as uniform; the
+  // same bytes not at the start of an earlier block are no repeat.
+  const Bytes previous = Block109(7), tail = Block109(7, 50), lone{previous[0]};
   const Bytes middle(previous.begin() + 1, previous.begin() + 51);
-  EXPECT_EQ(DropRepeatedBlocks(RawFile({previous, middle})), RawFile({previous, middle}));
+  EXPECT_EQ(DropRepeatedBlocks(RawFile({Block109(1), previous, tail})), RawFile({Block109(1), previous}));
+  for (const Bytes& last : {lone, middle})
+    EXPECT_EQ(DropRepeatedBlocks(RawFile({previous, last})), RawFile({previous, last}));
+  // A header alone, or less, is copied.
+  for (const Bytes& file : {Bytes(50, 3), Bytes{}, RawFileOf({})})
+    EXPECT_EQ(DropRepeatedBlocks(file), file);
 }
 
-TEST(DropRepeatedBlocks, HeaderAloneOrShorterIsCopied) {
-  for (const Bytes& file : {Bytes(50, 3), Bytes{}, Header()}) EXPECT_EQ(DropRepeatedBlocks(file), file);
-}
-
-TEST(RemoveRepeatedBlocks, WritesTheCleanedCopyBesideTheRawFile) {
-  ScratchDir dir;
-  std::vector<Bytes> blocks{DistinctBlock(0), DistinctBlock(1), DistinctBlock(0)};
-  WriteBytes(dir / "U5IW0001", RawFile(blocks));
+TEST(RemoveRepeatedBlocks, WritesTheCleanedCopyBesideTheRawFileOrNothing) {
+  testing::ScratchDir dir;
+  const Bytes raw = RawFileOf({0, 1, 0});
+  WriteBytes(dir / "U5IW0001", raw);
   WriteBytes(dir / "U5IW0001.CCD", Bytes(5, 1));  // an old copy is replaced
   EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0001", dir / "U5IW0001.CCD"), CleanOutcome::Cleaned);
-  EXPECT_EQ(ReadBytes(dir / "U5IW0001.CCD"), RawFile({DistinctBlock(0), DistinctBlock(1)}));
-  EXPECT_EQ(ReadBytes(dir / "U5IW0001"), RawFile(blocks));
-}
+  EXPECT_EQ(ReadBytes(dir / "U5IW0001.CCD"), RawFileOf({0, 1}));
+  EXPECT_EQ(ReadBytes(dir / "U5IW0001"), raw);
 
-TEST(RemoveRepeatedBlocks, MissingSourceOrUnwritableDestinationMakesNoCopy) {
-  ScratchDir dir;
-  EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0001", dir / "U5IW0001.CCD"),
-            CleanOutcome::SourceUnreadable);
-  EXPECT_FALSE(std::filesystem::exists(dir / "U5IW0001.CCD"));
-  std::filesystem::create_directory(dir / "U5IW0002");
-  EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0002", dir / "OUT.CCD"),
-            CleanOutcome::SourceUnreadable);
-  WriteBytes(dir / "U5IW0003", RawFile({DistinctBlock(0)}));
-  EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0003", dir / "NO-SUCH-DIR" / "U5IW0003.CCD"),
+  EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0002", dir / "U5IW0002.CCD"), CleanOutcome::SourceUnreadable);
+  EXPECT_FALSE(std::filesystem::exists(dir / "U5IW0002.CCD"));
+  std::filesystem::create_directory(dir / "U5IW0003");
+  EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0003", dir / "OUT.CCD"), CleanOutcome::SourceUnreadable);
+  EXPECT_EQ(RemoveRepeatedBlocks(dir / "U5IW0001", dir / "NO-SUCH-DIR" / "U5IW0001.CCD"),
             CleanOutcome::DestinationUnwritable);
 }
 

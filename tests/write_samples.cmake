@@ -1,0 +1,22 @@
+# Writes the demo folder afresh into DIR with PROGRAM (kestrel-samples). With COMPARE_WITH,
+# fails unless that folder holds the same files byte for byte, then removes DIR again.
+file(REMOVE_RECURSE "${DIR}")
+execute_process(COMMAND "${PROGRAM}" "${DIR}" RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${PROGRAM} ${DIR} failed: ${failed}")
+endif()
+if(COMPARE_WITH)
+  file(GLOB_RECURSE written RELATIVE "${DIR}" "${DIR}/*")
+  file(GLOB_RECURSE expected RELATIVE "${COMPARE_WITH}" "${COMPARE_WITH}/*")
+  if(NOT written STREQUAL expected)
+    message(FATAL_ERROR "Different files: ${written} against ${expected}")
+  endif()
+  foreach(name IN LISTS written)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${DIR}/${name}"
+                            "${COMPARE_WITH}/${name}" RESULT_VARIABLE differs)
+    if(differs)
+      message(FATAL_ERROR "${name} differs between two runs")
+    endif()
+  endforeach()
+  file(REMOVE_RECURSE "${DIR}")
+endif()
