@@ -139,13 +139,6 @@ TEST_F(WhereFixture, WarnsAndLeavesOutWhatAMuchNewerElementSetCannotTell) {
   }
 }
 
-TEST_F(WhereFixture, ReportsAPictureTakenAfterTheEpoch) {
-  const std::string shown = Shown("U5IW0004", CameraFile(kCaptureTime + 30 * kSecondsPerDay)).at(0);
-  EXPECT_TRUE(shown.starts_with(std::string(23, ' ') + "UO-22 Image\nRecorded on Wed Oct 07"));
-  EXPECT_NE(shown.find("kilometres\n        from "), std::string::npos);
-  EXPECT_EQ(shown.find("WARNING"), std::string::npos);
-}
-
 TEST_F(WhereFixture, LeavesTheFileAsItWasWhenNotToStampOrWithNothingToSay) {
   const std::tuple<std::string, Bytes, bool, Texts> cases[] = {
       {"U5IW0005", CameraFile(0), true, {}},  // no capture time
@@ -173,12 +166,6 @@ TEST_F(WhereFixture, ShortensALongReportAndWritesNothingPastTheStatusByte) {
   EXPECT_EQ(ReadBytes(dir / "U5IW0008"), Stamped(original, [&](FileHeader& header) {
               StampImageHeader(header, stored, ReportStatus::Current);
             }));
-}
-
-TEST_F(WhereFixture, GivesNoBearingForAPictureRightOverAPlace) {
-  PlaceNearThePicture("Overhead", 0, 0);
-  EXPECT_EQ(Shown("U5IW0009", CameraFile(kCaptureTime)),
-            (Texts{kTitle + kPositionAtEpoch + "  0 kilometres\n        from Overhead"}));
 }
 
 TEST_F(WhereFixture, KeepsATmsatReportInTheSetsInformationFile) {

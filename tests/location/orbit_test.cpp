@@ -19,15 +19,6 @@ TEST(DayNumber, CountsCalendarDaysAndKnowsLeapYears) {
   EXPECT_EQ(DayNumber(2001, 1, 0) - DayNumber(2000, 1, 0), 366);
 }
 
-TEST(FullAngle, CoversTheWholeTurnWithTheProgramsOwnPi) {
-  EXPECT_DOUBLE_EQ(FullAngle(0, 0), 1.5707963267945);
-  EXPECT_DOUBLE_EQ(FullAngle(-1, 0), -1.5707963267945 + 6.283185307178);
-  EXPECT_DOUBLE_EQ(FullAngle(0, -1), 3.141592653589);
-  EXPECT_DOUBLE_EQ(FullAngle(1, 1), std::atan(1.0));
-  EXPECT_DOUBLE_EQ(FullAngle(-1, 1), std::atan(-1.0) + 6.283185307178);
-  EXPECT_DOUBLE_EQ(FullAngle(-1, -1), std::atan(1.0) + 3.141592653589);
-}
-
 ElementSet SunSynchronousSet(double eccentricity = 0.0008, double meanMotion = 14.37) {
   return {.epochRevolution = 37000, .epochDay = 342.5, .decayRate = 2.0e-7,
           .inclination = 98.4, .raan = 300.0, .eccentricity = eccentricity, .argPerigee = 120.0,

@@ -25,12 +25,6 @@ TEST(CaptureDate, IsWrittenInUtcWithALeadingZeroDayWhateverTheTimeZone) {
   EXPECT_EQ(text, "Mon Sep 07 10:20:30 1998\n");
 }
 
-TEST(ReportTitle, RightAlignsTheSatelliteIn28Characters) {
-  EXPECT_EQ(ReportTitle("UO-22", "Mon Sep 07 10:20:30 1998\n"),
-            std::string(23, ' ') + "UO-22 Image\nRecorded on Mon Sep 07 10:20:30 1998\n");
-  EXPECT_EQ(ReportTitle("POSAT", "x\n"), std::string(23, ' ') + "POSAT Image\nRecorded on x\n");
-}
-
 TEST(PositionLines, GiveHemispheresAndAbsoluteValues) {
   EXPECT_EQ(PositionLines(-12.46, 45.3),
             "           12.5 Degrees South Latitude\n"
