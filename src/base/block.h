@@ -32,6 +32,23 @@ inline std::optional<size_t> CheckedMultiply(size_t a, size_t b) {
   return product;
 }
 
+// The most bytes the block of one picture may take, whatever layer builds it: 256 MiB. A 24-bit
+// 8000 x 6000 photograph needs 137 MiB; Qt's image reader stops at the same 256 MB by default.
+// Files that declare more are refused before anything is allocated, so a few bytes of header
+// can never ask for gigabytes.
+inline constexpr uint64_t kPictureBlockLimit = uint64_t{256} << 20;
+
+// `count` x `unit` + `extra` bytes, computed in 64 bits; none when that overflows or passes the
+// picture limit.
+inline std::optional<size_t> PictureBlockSize(uint64_t count, uint64_t unit, uint64_t extra = 0) {
+  uint64_t product = 0;
+  uint64_t total = 0;
+  if (__builtin_mul_overflow(count, unit, &product) ||
+      __builtin_add_overflow(product, extra, &total) || total > kPictureBlockLimit)
+    return std::nullopt;
+  return static_cast<size_t>(total);
+}
+
 // Little-endian fields at unaligned offsets. Callers check the bounds first.
 inline uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t LoadU32(const uint8_t* p) {

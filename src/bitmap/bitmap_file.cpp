@@ -133,7 +133,10 @@ BitmapReadResult ReadBitmapFile(const std::filesystem::path& path) {
   const uint64_t rowLength = RowLength64(h.biBitCount, static_cast<uint32_t>(h.biWidth));
   uint64_t pixelBytes = 0;
   if (h.biCompression == kCompressionRgb) {
-    pixelBytes = rowLength * rows;  // what the rows need, whatever biSizeImage claims
+    // What the rows need, whatever biSizeImage claims.
+    const auto rowBytes = CheckedMultiply(rowLength, rows);
+    if (!rowBytes) return {{}, BitmapReadError::TooLarge};
+    pixelBytes = *rowBytes;
   } else if ((h.biCompression == kCompressionRle8 && h.biBitCount == 8) ||
              (h.biCompression == kCompressionRle4 && h.biBitCount == 4)) {
     if (topDown) return {{}, BitmapReadError::NotBitmap};  // RLE bitmaps are bottom-up only
@@ -143,7 +146,11 @@ BitmapReadResult ReadBitmapFile(const std::filesystem::path& path) {
   }
   // A header that claims more pixels than the file holds is refused before any allocation.
   if (pixelBytes > available) return {{}, BitmapReadError::ShortPixels};
-  if (pixelBytes > UINT32_MAX - header->size()) return {{}, BitmapReadError::NotBitmap};
+  // One limit for the block read, for the picture an RLE file decodes to, and for the size the
+  // header declares.
+  if (!PictureBlockSize(1, pixelBytes, header->size()) || !UncompressedDibSize(h) ||
+      h.biSizeImage > kPictureBlockLimit)
+    return {{}, BitmapReadError::TooLarge};
 
   h.biHeight = static_cast<int32_t>(rows);
   h.biSizeImage = static_cast<uint32_t>(pixelBytes);

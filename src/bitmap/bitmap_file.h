@@ -20,7 +20,13 @@ size_t ReadLarge(std::FILE* file, uint8_t* buffer, size_t count);
 // is left at the first pixel byte. None when the header is not one of a bitmap.
 Block ReadDibHeader(std::FILE* file);
 
-enum class BitmapReadError { None, CannotOpen, NotBitmap, ShortPixels };
+enum class BitmapReadError {
+  None,
+  CannotOpen,
+  NotBitmap,
+  ShortPixels,  // the header asks for more pixel bytes than the file holds
+  TooLarge,     // the picture, or the size the header declares, passes the picture limit
+};
 
 struct BitmapReadResult {
   Block dib;
@@ -28,7 +34,8 @@ struct BitmapReadResult {
 };
 
 // A whole bitmap file as a packed DIB. RLE files stay encoded; top-down files are turned
-// bottom-up; headers whose sizes the file cannot back are refused.
+// bottom-up; headers whose sizes the file cannot back, or that describe a picture beyond the
+// picture limit, are refused before the pixels are allocated.
 BitmapReadResult ReadBitmapFile(const std::filesystem::path& path);
 
 // The bytes of a bitmap file for a packed DIB: the 14-byte file header, then the block.

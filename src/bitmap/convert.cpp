@@ -45,6 +45,7 @@ void SetIndex(uint8_t* row, uint32_t x, uint16_t bitCount, uint8_t index) {
 // Copies the header and colour table of `dib` into a new uncompressed block.
 Block NewUncompressedLike(const Bytes& dib, const BitmapInfoHeader& h) {
   Block out = NewPackedDib(h.biWidth, h.biHeight, h.biBitCount);
+  if (!out) return {};
   BitmapInfoHeader header = *LoadInfoHeader(*out);
   header.biClrUsed = h.biClrUsed;
   header.biClrImportant = h.biClrImportant;
@@ -60,6 +61,7 @@ Block NewUncompressedLike(const Bytes& dib, const BitmapInfoHeader& h) {
 Block DecodeRleRuns(const Bytes& dib, const BitmapInfoHeader& h) {
   const bool four = h.biBitCount == 4;
   Block out = NewUncompressedLike(dib, h);
+  if (!out) return {};
   const auto width = static_cast<uint32_t>(h.biWidth);
   const auto height = static_cast<uint32_t>(h.biHeight);
   const uint32_t stride = RowLength(h.biBitCount, width);
@@ -321,7 +323,9 @@ void ForEachPixel(const Bytes& dib, const BitmapInfoHeader& h, Visit visit) {
 }
 
 Block ToTrueColour(const Bytes& dib, const BitmapInfoHeader& h) {
+  // Going up in depth can take a picture past the picture limit; then there is no result.
   Block out = NewPackedDib(h.biWidth, h.biHeight, 24);
+  if (!out) return {};
   const uint32_t stride = RowLength(24, static_cast<uint32_t>(h.biWidth));
   uint8_t* pixels = out->data() + kInfoHeaderSize;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t y, uint32_t x) {
@@ -336,6 +340,7 @@ Block ToTrueColour(const Bytes& dib, const BitmapInfoHeader& h) {
 Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) {
   const size_t capacity = size_t{1} << bitCount;
   Block out = NewPackedDib(h.biWidth, h.biHeight, bitCount);
+  if (!out) return {};
   uint8_t* table = out->data() + kInfoHeaderSize;
   const uint32_t stride = RowLength(bitCount, static_cast<uint32_t>(h.biWidth));
   uint8_t* pixels = out->data() + kInfoHeaderSize + capacity * 4;

@@ -22,7 +22,8 @@ Block EncodeRle(const Bytes& dib);
 Block ConvertDepth(const Bytes& dib, uint16_t bitCount);
 
 // Any well-formed packed DIB at the requested depth and compression (RLE8 needs 8 bits, RLE4
-// needs 4); none when the request is not one a bitmap file can hold.
+// needs 4); none when the request is not one a bitmap file can hold, or when the result would
+// pass the picture limit (a 1-bit picture near the limit has no 24-bit copy).
 Block ConvertDib(const Bytes& dib, uint32_t compression, uint16_t bitCount);
 
 }  // namespace kestrel

@@ -1,6 +1,17 @@
 #include "bitmap/dib.h"
 
+#include <algorithm>
+
 namespace kestrel {
+namespace {
+
+// Rows of a picture, whichever way they run (a negative height is a top-down picture).
+uint64_t RowCount(const BitmapInfoHeader& header) {
+  const int64_t height = header.biHeight;
+  return static_cast<uint64_t>(height < 0 ? -height : height);
+}
+
+}  // namespace
 
 std::optional<BitmapInfoHeader> LoadInfoHeader(std::span<const uint8_t> bytes) {
   if (bytes.size() < kInfoHeaderSize) return std::nullopt;
@@ -52,18 +63,18 @@ uint32_t ColourCount(const BitmapInfoHeader& header) {
 }
 
 uint32_t ColourTableSize(const BitmapInfoHeader& header) {
-  const uint32_t entry = header.biSize == kCoreHeaderSize ? 3 : 4;
-  return ColourCount(header) * entry;
+  const uint64_t entry = header.biSize == kCoreHeaderSize ? 3 : 4;
+  // A hostile colour count saturates rather than wrapping to a small table.
+  return static_cast<uint32_t>(std::min<uint64_t>(ColourCount(header) * entry, UINT32_MAX));
 }
 
 BitmapInfoHeader GetDibInfo(const BitmapInfoHeader& header) {
   BitmapInfoHeader info = header;
   if (info.biSize == kCoreHeaderSize) return info;
   if (info.biSizeImage == 0) {
-    const int64_t height = info.biHeight;
-    const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
-    const uint64_t size = RowLength64(info.biBitCount, static_cast<uint32_t>(info.biWidth)) * rows;
-    info.biSizeImage = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+    const auto size = CheckedMultiply(
+        RowLength64(info.biBitCount, static_cast<uint32_t>(info.biWidth)), RowCount(info));
+    info.biSizeImage = size && *size <= UINT32_MAX ? static_cast<uint32_t>(*size) : UINT32_MAX;
   }
   if (info.biClrUsed == 0) info.biClrUsed = ColourCount(info);
   return info;
@@ -75,13 +86,22 @@ std::optional<BitmapInfoHeader> GetDibInfo(const Bytes& block) {
   return GetDibInfo(*header);
 }
 
+std::optional<size_t> UncompressedDibSize(const BitmapInfoHeader& header) {
+  if (header.biWidth <= 0 || header.biHeight == 0) return std::nullopt;
+  const uint64_t table = ColourCount(header) * uint64_t{4};
+  return PictureBlockSize(RowLength64(header.biBitCount, static_cast<uint32_t>(header.biWidth)),
+                          RowCount(header), kInfoHeaderSize + table);
+}
+
 Block NewPackedDib(int32_t width, int32_t height, uint16_t bitCount) {
   BitmapInfoHeader h;
   h.biWidth = width;
   h.biHeight = height;
   h.biBitCount = bitCount;
-  h.biSizeImage = RowLength(bitCount, static_cast<uint32_t>(width)) * static_cast<uint32_t>(height);
-  Block block = NewBlock(PixelOffset(h) + size_t{h.biSizeImage});
+  const auto size = height > 0 ? UncompressedDibSize(h) : std::nullopt;
+  if (!size) return {};
+  h.biSizeImage = static_cast<uint32_t>(*size - PixelOffset(h));
+  Block block = NewBlock(*size);
   StoreInfoHeader(h, *block);
   return block;
 }
@@ -108,15 +128,14 @@ bool IsWellFormedDib(const Bytes& block) {
   const uint32_t colours = ColourCount(h);
   if (h.biBitCount != 24 && colours > (1u << h.biBitCount)) return false;
   if (colours > 256) return false;
-  const uint64_t pixelOffset = PixelOffset(h);
-  if (h.biCompression == kCompressionRgb) {
-    const uint64_t pixels = RowLength64(h.biBitCount, static_cast<uint32_t>(h.biWidth)) *
-                            static_cast<uint64_t>(h.biHeight);
-    return pixelOffset + pixels <= block.size();
-  }
+  // An RLE picture is decoded whole before it is shown: its rows must fit the limit too,
+  // however few bytes its codes take.
+  const auto decodedSize = UncompressedDibSize(h);
+  if (!decodedSize) return false;
+  if (h.biCompression == kCompressionRgb) return *decodedSize <= block.size();
   const bool rleMatchesDepth = (h.biCompression == kCompressionRle8 && h.biBitCount == 8) ||
                                (h.biCompression == kCompressionRle4 && h.biBitCount == 4);
-  return rleMatchesDepth && pixelOffset + h.biSizeImage <= block.size();
+  return rleMatchesDepth && uint64_t{PixelOffset(h)} + h.biSizeImage <= block.size();
 }
 
 }  // namespace kestrel

@@ -69,15 +69,22 @@ inline uint32_t PixelOffset(const BitmapInfoHeader& header) {
   return header.biSize + ColourTableSize(header);
 }
 
+// The bytes of an uncompressed packed DIB with this header's geometry, depth and colour table,
+// its rows counted whichever way they run; none when it would pass the picture limit. For an
+// RLE picture, the size it decodes to.
+std::optional<size_t> UncompressedDibSize(const BitmapInfoHeader& header);
+
 // A new packed DIB of the given geometry with a zeroed colour table of 2^bits entries (none for
-// 24 bits) and zeroed pixels; biSizeImage is filled in.
+// 24 bits) and zeroed pixels; biSizeImage is filled in. None for an empty geometry or one that
+// would pass the picture limit.
 Block NewPackedDib(int32_t width, int32_t height, uint16_t bitCount);
 
 // A grey-scale colour table (entry i = i, i, i) for an 8-bit packed DIB.
 void FillGreyColourTable(Bytes& dib);
 
 // Checks that a packed DIB is whole: a 40-byte header, a supported depth, sizes that fit
-// in the block. Every function that walks pixels calls it first.
+// in the block, and a picture within the picture limit once decoded. Every function that walks
+// pixels calls it first.
 bool IsWellFormedDib(const Bytes& block);
 
 }  // namespace kestrel

@@ -10,6 +10,17 @@
 
 namespace kestrel {
 
+void ShowPictureTooLarge(Session& session, std::string_view fileName) {
+  ShowErrorBox(session, "%.*s is too large to open: a picture may take at most %u MiB",
+               static_cast<int>(fileName.size()), fileName.data(),
+               static_cast<unsigned>(kPictureBlockLimit >> 20));
+}
+
+void ShowEmptyFile(Session& session, std::string_view fileName) {
+  ShowErrorBox(session, "%.*s is empty: it holds no picture", static_cast<int>(fileName.size()),
+               fileName.data());
+}
+
 bool SetCurrentImage(Session& session, Block block) {
   CurrentImage& current = session.state.current;
   if (!block || !IsWellFormedDib(*block)) {
@@ -48,7 +59,14 @@ bool OpenBitmapAsCurrent(Session& session) {
     case BitmapReadError::CannotOpen:
       return ShowErrorBox(session, "Can't open file '%s'", name.c_str()) != 0;
     case BitmapReadError::NotBitmap:
+      if (RegularFileSize(*path) == 0) {
+        ShowEmptyFile(session, name);
+        return false;
+      }
       return ShowErrorBox(session, "%s is not a Legitimate DIB File!", name.c_str()) != 0;
+    case BitmapReadError::TooLarge:
+      ShowPictureTooLarge(session, name);
+      return false;
     case BitmapReadError::ShortPixels: {
       // A picture whose pixels cannot all be read is not installed at all: painting a
       // truncated file from disk would show whatever follows it.

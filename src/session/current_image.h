@@ -33,6 +33,11 @@ struct CurrentImage {
   SelectionRectangle selectionRectangle;
 };
 
+// The refusals every reader shares, naming the file: a picture beyond the picture limit, and a
+// file with no bytes at all.
+void ShowPictureTooLarge(Session& session, std::string_view fileName);
+void ShowEmptyFile(Session& session, std::string_view fileName);
+
 // Installs a packed DIB built in memory and fits the window to it.
 bool SetCurrentImage(Session& session, Block block);
 // Installs the bitmap file named by the current file path.
