@@ -19,8 +19,6 @@ namespace {
 // TMSAT wide-angle thumbnails are the one kind whose size is never checked.
 constexpr uint16_t kUncheckedThumbnailHeight = 145;
 constexpr int kSpikeStep = 4;
-// Far beyond any camera picture; a record asking for more is not one.
-constexpr size_t kMaxBodySize = 64u << 20;
 constexpr size_t kExposureRampEntries = 512;
 constexpr size_t kExposureRampLead = 128;
 
@@ -148,9 +146,13 @@ Block LoadSingleImage(Session& session) {
     ShowMessage(session, "Invalid Parameters - Image cannot be processed", "CCD Image Error");
     return {};
   }
-  const auto area = CheckedMultiply(stride, height);
-  if (!area || *area > kMaxBodySize) {
-    ShowOutOfMemory(session);
+  // The declared size meets the picture limit before anything is released, read or allocated;
+  // the largest block a load can need is the one of a file of the wrong size.
+  const auto area = PictureBlockSize(stride, height);
+  const size_t largestBody = actDownload ? kActBodySize : (area ? *area : 0) + kCorruptFileSlack;
+  if (!area ||
+      !PictureBlockSize(1, LoaderBlockSize(largestBody), kInfoHeaderSize + kGreyColourTableSize)) {
+    ShowPictureTooLarge(session, ToUpperAscii(s.currentFilePath));
     return {};
   }
 
@@ -159,13 +161,15 @@ Block LoadSingleImage(Session& session) {
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   const std::string& name = s.currentFilePath;
   const auto path = FindFileIgnoringCase(session.currentDirectory, name);
-  // Read as much as the largest pixel area the body can need, so that the buffer read into
-  // becomes the raw buffer without being copied again.
-  const size_t largestBody = actDownload ? kActBodySize : *area + kCorruptFileSlack;
-  const size_t readLimit = id.headerLength + LoaderBlockSize(largestBody);
+  // The file is read only as far as its header and the largest body the load can use; the raw
+  // buffer holds what the file really has, no more.
+  const size_t readLimit = id.headerLength + largestBody;
   auto raw = path ? ReadFilePrefix(*path, readLimit) : std::nullopt;
   const auto fileSize = raw ? RegularFileSize(*path) : std::nullopt;
   if (!fileSize) return ShowErrorBox(session, "Can't open file %s", name.c_str()), Block{};
+  // An empty file holds no picture: showing it as a flat grey one would pass a failure off as
+  // a success.
+  if (*fileSize == 0) return ShowEmptyFile(session, name), Block{};
 
   const bool sizeChecked = height != kUncheckedThumbnailHeight && !actDownload;
   const bool sizeMismatch = sizeChecked && *fileSize != id.ExpectedFileSize();
@@ -184,16 +188,16 @@ Block LoadSingleImage(Session& session) {
     return {};
   }
 
-  // The header goes to the header buffer; the body stays where it was read, in a buffer of the
-  // pixel area's size whose bytes beyond the body are zero.
+  // The header goes to the header buffer; the body is read where it lies, as far as the file
+  // has it: rows it does not have stay black.
   const size_t headerRead = std::min<size_t>(raw->size(), id.headerLength);
   std::copy_n(raw->begin(), std::min(headerRead, s.fileHeaderBuffer.size()),
               s.fileHeaderBuffer.begin());
-  raw->resize(std::min(raw->size(), id.headerLength + bodySize));
-  raw->resize(id.headerLength + pixelAreaSize, 0);
-  std::span<const uint8_t> body(raw->data() + id.headerLength, pixelAreaSize);
+  std::span<const uint8_t> body = std::span<const uint8_t>(*raw).subspan(headerRead);
+  body = body.first(std::min(body.size(), bodySize));
   const bool fieldLayout = id.interlaced && !s.processing.compressionDone;
-  if (id.wideAngleTmsat && !id.thumbnail && !s.processing.compressionDone) body = body.subspan(kWideAngleSkip);
+  if (id.wideAngleTmsat && !id.thumbnail && !s.processing.compressionDone)
+    body = body.subspan(std::min(kWideAngleSkip, body.size()));
 
   Block dib = NewBlock(kInfoHeaderSize + kGreyColourTableSize + pixelAreaSize);
   BitmapInfoHeader header;
