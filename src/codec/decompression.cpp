@@ -61,6 +61,9 @@ void ShowFault(Session& session, PairFault fault, const std::string& thumbnail,
     case PairFault::EmptyPicture:
       ShowErrorBox(session, "The thumbnail %s describes an empty picture", thumbnail.c_str());
       return;
+    case PairFault::PictureTooLarge:
+      ShowPictureTooLarge(session, thumbnail);
+      return;
   }
 }
 

@@ -227,6 +227,12 @@ DecodedPair DecodePair(std::span<const uint8_t> thumbnailFile,
   }
 
   const std::span<const uint8_t> values = thumbnailFile.subspan(kPairHeaderLength);
+  // Every value becomes 16 bytes of picture: the thumbnail's length, not its header, sizes the
+  // picture, so it meets the limit before anything is allocated.
+  if (values.size() > kMostThumbnailValues) {
+    decoded.fault = PairFault::PictureTooLarge;
+    return decoded;
+  }
   // A compressed file that ends early reads as zeros: flat blocks where the map is missing,
   // zero spreads and planes where records are.
   const auto usable = static_cast<size_t>(UsableCompressedLength(values.size()));

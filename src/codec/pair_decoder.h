@@ -17,6 +17,7 @@ enum class PairFault {
   CompressedIncomplete,  // shorter than its header
   SizesDisagree,         // the compressed picture is not four times the thumbnail each way
   EmptyPicture,          // zero width or height
+  PictureTooLarge,       // more values than a picture within the picture limit has
 };
 
 // The picture size stored in a pair file's header; the file holds a whole header.

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/block.h"
 #include "satfiles/identification.h"
 
 namespace kestrel {
@@ -57,10 +58,9 @@ inline constexpr size_t kBottomPlane = 2;
 inline constexpr uint8_t kLeftQuadrantBits = 0x33;
 inline constexpr uint8_t kRightQuadrantBits = 0xCC;
 
-// The blocks of the largest picture a compressed header's 16-bit sizes can describe; a
-// longer thumbnail file is not taken for one.
-inline constexpr uint64_t kMostThumbnailValues =
-    uint64_t{0xFFFF / kBlockSide} * (0xFFFF / kBlockSide);
+// The most values a thumbnail may hold: each is decoded to a block of 16 pixel bytes, and the
+// decoded picture stays within the picture limit.
+inline constexpr uint64_t kMostThumbnailValues = kPictureBlockLimit / kPixelsPerBlock;
 
 // Whether a name belongs to the TMSat or "FB" naming, where the extension tells the three
 // files apart.
