@@ -44,7 +44,7 @@ TEST(ActPresets, FillTheRecordAndKeepTheLastIdentificationsFlags) {
   EXPECT_FALSE(ActPresetNamed("UOSAT"));
 }
 
-TEST(PreviewActDownload, LoadsAnySizedDownloadWithoutTheCorruptionMessage) {
+TEST(PreviewActDownload, LoadsAnySizedDownloadWithoutTheCorruptionMessageButNoBitmap) {
   SessionFixture f;
   Bytes download(95, 0x5A);
   for (size_t i = 0; i < 1020 * 1020 + 5000; ++i) download.push_back(static_cast<uint8_t>(40 + i % 50));
@@ -63,10 +63,7 @@ TEST(PreviewActDownload, LoadsAnySizedDownloadWithoutTheCorruptionMessage) {
   EXPECT_EQ(f.session.state.fileHeaderBuffer[95], 0);
   EXPECT_EQ(f.session.state.exposureLevel, 255 - f.session.state.imageAverage);
   EXPECT_TRUE(f.session.state.processing.singleImageShown);
-}
-
-TEST(PreviewActDownload, RefusesBitmapFiles) {
-  SessionFixture f;
+  // Bitmap files are refused.
   WriteBytes(f.dir / "PICTURE.BMP", Bytes(2000, 1));
   f.session.state.currentFilePath = "picture.bmp";
   EXPECT_FALSE(PreviewActDownload(f.session, ActPreset::Uosat));
