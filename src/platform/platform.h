@@ -88,6 +88,9 @@ class Platform {
   // without a main window has nothing to close.
   virtual void CloseMainWindow() {}
   virtual void PictureChanged(PictureChange change) = 0;
+  // The state of a modeless image dialog (Rotation / Exposure, 24 Bit Colour Manipulation)
+  // changed: a platform that shows them redraws them from the image state.
+  virtual void ImageDialogsChanged() {}
 };
 
 // Wait cursor for the length of a scope, restored on every way out.

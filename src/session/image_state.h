@@ -31,6 +31,26 @@ struct PlaneSelection {
   bool all = true;
 };
 
+// The Rotation / Exposure dialog as the program sees it, without widgets.
+struct ExposureDialogState {
+  bool open = false;
+  int scrollPosition = 0;   // the resulting average brightness, not the level
+  std::string greyScaleLabel;
+  std::string averageLabel;  // "Average = 0x.."
+  bool originalEnabled = false;
+  bool enhancedEnabled = false;
+};
+
+// The 24 Bit Colour Manipulation dialog as the program sees it, without widgets.
+enum class PlaneCheck { All, Ir, Red, Green };
+struct ColourDialogState {
+  bool open = false;
+  PlaneCheck checked = PlaneCheck::All;
+  std::array<std::string, 5> coefficientEdits;  // as typed; read at the next spin change
+  bool refreshEnabled = false;
+  std::string exposureButtonText;  // "Enhanced" while the compensation is applied
+};
+
 // The flags and parameters that ResetProcessingState puts back, at their reset values.
 struct ProcessingFlags {
   bool originalAvailable = true;
@@ -91,6 +111,9 @@ struct ImageState {
   MixCoefficients mix;
   PlaneSelection planes;
   std::array<uint16_t, 3> channelCompensation{};  // by pixel byte; only the low byte counts
+
+  ExposureDialogState exposureDialog;
+  ColourDialogState colourDialog;
 
   // The running text of the Loading Information window.
   std::string loadingText;

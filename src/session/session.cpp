@@ -31,6 +31,10 @@ void AppendLoadingText(Session& session, std::string_view text) {
   session.platform.AppendToLoadingLog(text);
 }
 
+int SendCommand(Session& session, int command, int parameter) {
+  return session.sendCommand ? session.sendCommand(command, parameter) : 1;
+}
+
 void ShowOutOfMemory(Session& session) {
   ShowMessage(session, "There is insufficient MEMORY to allocate", "Memory Allocation Error");
 }

@@ -2,6 +2,7 @@
 // The image state together with the platform it talks through. Every flow takes one.
 
 #include <filesystem>
+#include <functional>
 
 #include "platform/platform.h"
 #include "session/image_state.h"
@@ -17,7 +18,13 @@ struct Session {
   // The directory that bare file names are relative to; an open makes the file's own
   // directory current.
   std::filesystem::path currentDirectory;
+  // Runs a command id as the main window's dispatcher does: how the dialogs and the flows send
+  // commands (the second number is the command's parameter). Set by whoever owns dispatch.
+  std::function<int(int command, int parameter)> sendCommand;
 };
+
+// Sends a command through the session's dispatcher; 1 when there is none to send it to.
+int SendCommand(Session& session, int command, int parameter = 0);
 
 // A printf-style box with the exclamation icon and the default error caption. Returns 0 so
 // that a failing flow can `return ShowErrorBox(...)`.

@@ -10,6 +10,10 @@
 #include "processing/exposure.h"
 #include "processing/rotation.h"
 #include "processing/sharpen.h"
+#include "base/command_ids.h"
+#include "processing/image_commands.h"
+#include "processing/image_dialogs.h"
+#include "test_support.h"
 
 namespace kestrel {
 namespace {
@@ -169,6 +173,73 @@ TEST(SharpenPixels, SlidingSumsMatchTheDirectWindowSum) {
   EXPECT_EQ(flat, std::vector<uint8_t>(40 * 40, 77));
   EXPECT_EQ(SharpenGeometryFor(7, 40, false, 7).rowStep, 0u);
   EXPECT_EQ(SharpenGeometryFor(40, 7, false, 7).rows, 0u);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+using namespace kestrel::testing;
+
+TEST(ImageCommands, DialogsAndColourCommandsThroughTheDispatcher) {
+  SessionFixture f;
+  ImageState& s = f.session.state;
+  f.session.sendCommand = [&](int command, int parameter) {
+    int result = 1;
+    RunImageCommand(f.session, command, parameter, result);
+    return result;
+  };
+  // The exposure dialog shows the resulting average, not the level.
+  s.imageAverage = 60;
+  OpenExposureDialog(f.session, 128);
+  ScrollExposureDialog(f.session, ExposureScroll::Thumb, 200);
+  EXPECT_EQ(s.exposureLevel, 200);
+  EXPECT_EQ(s.exposureDialog.scrollPosition, 132);
+  EXPECT_EQ(s.exposureDialog.averageLabel, "Average = 0x84");
+  for (int i = 0; i < 7; ++i) ScrollExposureDialog(f.session, ExposureScroll::PageDown);
+  EXPECT_EQ(s.exposureLevel, 255);
+  s.imageAverage = 0;
+  UpdateExposureDialog(f.session, 130);
+  EXPECT_EQ(s.exposureDialog.averageLabel, "Average = 0x02");
+
+  // A plane shift one pixel right moves only the selected plane's bytes.
+  s.loadedImage = NewBlock(40 + 12);
+  s.shownImage = s.loadedImage;
+  for (size_t p = 0; p < 4; ++p) (*s.loadedImage)[40 + 3 * p + 2] = static_cast<uint8_t>(p + 1);
+  (*s.loadedImage)[40] = 9;
+  OpenColourDialog(f.session);
+  PressColourButton(f.session, ColourButton::Right1);  // only "All" is set: nothing moves
+  EXPECT_EQ((*s.loadedImage)[40 + 3 * 3 + 2], 4);
+  SelectColourPlane(f.session, PlaneCheck::Ir);
+  PressColourButton(f.session, ColourButton::Right1);
+  for (size_t p = 0; p < 4; ++p) EXPECT_EQ((*s.loadedImage)[40 + 3 * p + 2], std::max<size_t>(p, 1));
+  EXPECT_EQ((*s.loadedImage)[40], 9);
+
+  // Spinning one coefficient takes every edit box, typed values included, and selects All.
+  EditMixCoefficient(f.session, 0, "12");
+  SpinMixCoefficient(f.session, 4, 250);
+  EXPECT_EQ(s.mix.irToRed, 12);
+  EXPECT_EQ(s.mix.greenToBlue, 200);
+  EXPECT_TRUE(s.planes.all && s.planes.ir);
+
+  // Each Plane warns when a channel amount passes the level; twice in a row leaves no mode.
+  s.exposureLevel = 0x105;
+  s.channelCompensation = {3, 250, 5};
+  f.platform.boxAnswers = {BoxAnswer::Cancel};
+  int result = 0;
+  RunImageCommand(f.session, kCmdCompEachPlane, 0, result);
+  EXPECT_EQ(s.processing.compensationMode, CompensationMode::Averaged);
+  EXPECT_EQ(f.platform.boxes.back().caption, "Compensation Warning");
+  RunImageCommand(f.session, kCmdCompEachPlane, 0, result);
+  EXPECT_EQ(s.processing.compensationMode, CompensationMode::EachPlane);
+  RunImageCommand(f.session, kCmdCompEachPlane, 0, result);
+  EXPECT_EQ(s.processing.compensationMode, CompensationMode::None);
+  // Restore without a loaded picture answers 0.
+  s.loadedImage.reset();
+  EXPECT_TRUE(RunImageCommand(f.session, kCmdColourRestore, 0, result));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(f.platform.boxes.back().text, "Invalid Handle");
 }
 
 }  // namespace
