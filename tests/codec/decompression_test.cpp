@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "location/element_set.h"
+#include "location/places.h"
 #include "pair_builders.h"
 #include "test_support.h"
 
@@ -14,202 +16,177 @@ namespace {
 namespace fs = std::filesystem;
 using testing::PairFile;
 using testing::ReadBytes;
-using testing::SessionFixture;
 using testing::WriteBytes;
 
-// The worked example: four blocks in a row, the first a quadrant block.
-const Bytes kExampleThumbnail = PairFile(4, 1, {100, 50, 60, 70});
-const Bytes kExampleCompressed = PairFile(16, 4, {0x02, 110, 90, 100, 5, 10, 0, 20, 0x33, 0xC0});
-const Bytes kExamplePixels{100, 100, 110, 110, 50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70,
-                           100, 100, 110, 110, 50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70,
-                           90,  90,  80,  80,  50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70,
-                           90,  90,  120, 120, 50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70};
+// Four blocks in a row, the first a quadrant block, and the picture they decode to.
+const Bytes kThumbnail = PairFile(4, 1, {100, 50, 60, 70});
+const Bytes kCompressed = PairFile(16, 4, {0x02, 110, 90, 100, 5, 10, 0, 20, 0x33, 0xC0});
+const Bytes kPixels{100, 100, 110, 110, 50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70,
+                    100, 100, 110, 110, 50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70,
+                    90,  90,  80,  80,  50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70,
+                    90,  90,  120, 120, 50, 50, 50, 50, 60, 60, 60, 60, 70, 70, 70, 70};
 
-class DecompressPairTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // Something on show, to see it released.
-    session.state.loadedImage = NewBlock(16);
-    session.state.current.imageDisplayable = true;
-  }
-  void WritePair(const std::string& thumbnail, const std::string& compressed) {
-    WriteBytes(f.dir / thumbnail, kExampleThumbnail);
-    WriteBytes(f.dir / compressed, kExampleCompressed);
+struct DecompressionTest : ::testing::Test, testing::SessionFixture {
+  ImageState& state = session.state;
+
+  void WritePair(const std::string& thumbnail, const std::string& compressed,
+                 const Bytes& compressedFile = kCompressed) {
+    WriteBytes(dir / thumbnail, kThumbnail);
+    WriteBytes(dir / compressed, compressedFile);
   }
   bool Decompress(const std::string& thumbnail) {
-    session.state.currentFilePath = thumbnail;
+    state.currentFilePath = thumbnail;
+    state.loadedImage = NewBlock(16);  // something on show, to see it released
+    state.current.imageDisplayable = true;
     return DecompressPair(session, false);
   }
-  void ExpectReleased() {
-    EXPECT_FALSE(session.state.loadedImage);
-    EXPECT_FALSE(session.state.current.imageDisplayable);
-  }
-
-  SessionFixture f;
-  Session& session = f.session;
-};
-
-TEST_F(DecompressPairTest, WritesTheDecodedFileFromReadOnlyInputsAndDescribesIt) {
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  fs::permissions(f.dir / "U5TW0001.CCD", fs::perms::owner_read);
-  fs::permissions(f.dir / "U5CW0001", fs::perms::owner_read);
-  ASSERT_TRUE(Decompress("U5TW0001.CCD"));
-  EXPECT_TRUE(f.platform.boxes.empty());
-  ExpectReleased();
-  EXPECT_EQ(session.state.currentFilePath, "U5DW0001.CCD");
-  Bytes expected(kExampleCompressed.begin(), kExampleCompressed.begin() + 256);
-  expected.insert(expected.end(), kExamplePixels.begin(), kExamplePixels.end());
-  EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), expected);
-  EXPECT_TRUE(std::equal(session.state.fileHeaderBuffer.begin(),
-                         session.state.fileHeaderBuffer.end(), kExampleCompressed.begin()));
-  const IdentificationRecord& id = session.state.identification;
-  EXPECT_EQ(id.fileWidth, 16);
-  EXPECT_EQ(id.fileHeight, 4);
-  EXPECT_EQ(id.fieldGap, 0);
-  EXPECT_EQ(id.headerLength, 256);
-  EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure ||
-               id.wideAngleTmsat);
-  EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
-  EXPECT_EQ(ReadBytes(f.dir / "U5CW0001"), kExampleCompressed);
-}
-
-TEST_F(DecompressPairTest, MissingFilesAreNamedInTheMessage) {
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts(), std::vector<std::string>{"Can't open file U5TW0001.CCD"});
-  ExpectReleased();
-  EXPECT_EQ(session.state.identification.fileWidth, 0);
-
-  WriteBytes(f.dir / "U5TW0001.CCD", kExampleThumbnail);
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "Can't open file U5CW0001");
-  // The thumbnail's size stays in the record.
-  EXPECT_EQ(session.state.identification.fileWidth, 4);
-  EXPECT_EQ(session.state.identification.fileHeight, 1);
-  EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
-
-  // Without ".CCD" no compressed name can be made.
-  WriteBytes(f.dir / "U5TW0001", kExampleThumbnail);
-  EXPECT_FALSE(Decompress("U5TW0001"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "Can't open file ");
-  EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
-}
-
-TEST_F(DecompressPairTest, HostileFilesGetAClearMessageAndWriteNothing) {
-  struct Case {
-    const char* name;
-    Bytes thumbnail, compressed;
-    const char* caption;
-    const char* text;
-  };
-  const char* kNotAThumbnail = "U5TW0001.CCD is not a complete thumbnail file";
-  const Case cases[] = {
-      {"sizes disagree", PairFile(16, 16, Bytes(256, 5)), PairFile(65, 64, Bytes(64, 0)),
-       "Image Allocation Error", "The relationship Thumb to Compressed is incorrect"},
-      {"largest picture over a few values", PairFile(16383, 16383, Bytes(64, 0)),
-       PairFile(65532, 65532, Bytes(16, 0)), "Error", kNotAThumbnail},
-      {"thumbnail shorter than a header", Bytes(100, 0), kExampleCompressed, "Error",
-       kNotAThumbnail},
-      {"compressed shorter than a header", kExampleThumbnail, Bytes(200, 0), "Error",
-       "U5CW0001 is not a complete compressed image file"},
-      {"zero sizes", PairFile(0, 0, Bytes(32, 1)), PairFile(0, 0), "Error",
-       "The thumbnail U5TW0001.CCD describes an empty picture"},
-  };
-  for (const Case& c : cases) {
-    f.platform.boxes.clear();
-    WriteBytes(f.dir / "U5TW0001.CCD", c.thumbnail);
-    WriteBytes(f.dir / "U5CW0001", c.compressed);
-    EXPECT_FALSE(Decompress("U5TW0001.CCD")) << c.name;
-    ASSERT_EQ(f.platform.boxes.size(), 1u) << c.name;
-    EXPECT_EQ(f.platform.boxes[0].text, c.text) << c.name;
-    EXPECT_EQ(f.platform.boxes[0].caption, c.caption) << c.name;
-    EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD") << c.name;
-    EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD")) << c.name;
-  }
-}
-
-TEST_F(DecompressPairTest, WhatHasTheDecodedNameIsNeverReplaced) {
-  // The picture the pair was made from sits under the decoded name.
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  WriteBytes(f.dir / "u5dw0001.ccd", Bytes{1, 2, 3});
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(),
-            "U5DW0001.CCD already exists and is not replaced by a decoded picture");
-  EXPECT_EQ(ReadBytes(f.dir / "u5dw0001.ccd"), (Bytes{1, 2, 3}));
-  EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
-  // A decoded picture chosen in place of a thumbnail would be its own decoded file.
-  WriteBytes(f.dir / "U5CW0002", kExampleCompressed);
-  WriteBytes(f.dir / "U5DW0002.CCD", kExampleThumbnail);
-  EXPECT_FALSE(Decompress("U5DW0002.CCD"));
-  EXPECT_EQ(ReadBytes(f.dir / "U5DW0002.CCD"), kExampleThumbnail);
-  // A folder in the way of the decoded file: the thumbnail stays current.
-  fs::remove(f.dir / "u5dw0001.ccd");
-  fs::create_directory(f.dir / "U5DW0001.CCD");
-  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts().back(), "Can't open file U5DW0001.CCD");
-  EXPECT_EQ(session.state.currentFilePath, "U5TW0001.CCD");
-  EXPECT_EQ(session.state.identification.fileWidth, 16);
-  EXPECT_TRUE(fs::is_directory(f.dir / "U5DW0001.CCD"));
-}
-
-class DecompressSingleImageTest : public DecompressPairTest {
- protected:
-  bool Run(const std::string& chosen, SingleImageDecompression options = {false, false}) {
-    session.state.currentFilePath = chosen;
+  bool DecompressAndShow(const std::string& chosen, SingleImageDecompression options = {false, false}) {
+    state.currentFilePath = chosen;
     return DecompressSingleImage(session, options);
   }
 };
 
-TEST_F(DecompressSingleImageTest, ShowsThePictureAndDeletesOnlyTheDecodedFile) {
+TEST_F(DecompressionTest, WritesTheDecodedFileFromReadOnlyInputsAndDescribesIt) {
+  WritePair("U5TW0001.CCD", "U5CW0001");
+  fs::permissions(dir / "U5TW0001.CCD", fs::perms::owner_read);
+  fs::permissions(dir / "U5CW0001", fs::perms::owner_read);
+  ASSERT_TRUE(Decompress("U5TW0001.CCD"));
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_FALSE(state.loadedImage || state.current.imageDisplayable);
+  EXPECT_EQ(state.currentFilePath, "U5DW0001.CCD");
+  Bytes expected(kCompressed.begin(), kCompressed.begin() + 256);
+  expected.insert(expected.end(), kPixels.begin(), kPixels.end());
+  EXPECT_EQ(ReadBytes(dir / "U5DW0001.CCD"), expected);
+  EXPECT_TRUE(std::equal(state.fileHeaderBuffer.begin(), state.fileHeaderBuffer.end(), kCompressed.begin()));
+  const IdentificationRecord& id = state.identification;
+  EXPECT_EQ(id.fileWidth, 16);
+  EXPECT_EQ(id.fileHeight, 4);
+  EXPECT_EQ(id.fieldGap + id.headerLength, 256);
+  EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure ||
+               id.wideAngleTmsat);
+  EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), kThumbnail);
+  EXPECT_EQ(ReadBytes(dir / "U5CW0001"), kCompressed);
+}
+
+TEST_F(DecompressionTest, MissingFilesAreNamedAndNothingIsLost) {
+  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
+  EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"Can't open file U5TW0001.CCD"});
+  EXPECT_FALSE(state.loadedImage || state.current.imageDisplayable);
+  EXPECT_EQ(state.identification.fileWidth, 0);
+
+  WriteBytes(dir / "U5TW0001.CCD", kThumbnail);
+  EXPECT_FALSE(DecompressAndShow("U5TW0001.CCD"));
+  EXPECT_EQ(platform.BoxTexts().back(), "Can't open file U5CW0001");
+  EXPECT_EQ(state.identification.fileWidth, 4);  // the thumbnail's size stays
+  EXPECT_EQ(state.identification.fileHeight, 1);
+  EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
+  EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), kThumbnail);
+  EXPECT_FALSE(state.current.imageDisplayable);
+
+  // Without ".CCD" no compressed name can be made.
+  WriteBytes(dir / "U5TW0001", kThumbnail);
+  EXPECT_FALSE(Decompress("U5TW0001"));
+  EXPECT_EQ(platform.BoxTexts().back(), "Can't open file ");
+  EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
+}
+
+TEST_F(DecompressionTest, HostileFilesGetAClearMessageAndWriteNothing) {
   struct Case {
-    const char* thumbnail;
-    const char* compressed;
-    const char* chosen;
-    const char* decoded;
+    Bytes thumbnail, compressed;
+    const char* caption;
+    const char* text;
   };
   const Case cases[] = {
+      {PairFile(16, 16, Bytes(256, 5)), PairFile(65, 64, Bytes(64, 0)), "Image Allocation Error",
+       "The relationship Thumb to Compressed is incorrect"},
+      {PairFile(16383, 16383, Bytes(64, 0)), PairFile(65532, 65532, Bytes(16, 0)), "Error",
+       "U5TW0001.CCD is not a complete thumbnail file"},
+      {kThumbnail, Bytes(200, 0), "Error", "U5CW0001 is not a complete compressed image file"},
+      {PairFile(0, 0, Bytes(32, 1)), PairFile(0, 0), "Error",
+       "The thumbnail U5TW0001.CCD describes an empty picture"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    platform.boxes.clear();
+    WriteBytes(dir / "U5TW0001.CCD", c.thumbnail);
+    WriteBytes(dir / "U5CW0001", c.compressed);
+    EXPECT_FALSE(Decompress("U5TW0001.CCD"));
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, c.text);
+    EXPECT_EQ(platform.boxes[0].caption, c.caption);
+    EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
+    EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
+  }
+}
+
+TEST_F(DecompressionTest, WhatHasTheDecodedNameIsNeverReplacedNorDeleted) {
+  // The picture the pair was made from sits under the decoded name.
+  WritePair("U5TW0001.CCD", "U5CW0001");
+  WriteBytes(dir / "u5dw0001.ccd", Bytes{1, 2, 3});
+  EXPECT_FALSE(DecompressAndShow("U5TW0001.CCD"));
+  EXPECT_EQ(platform.BoxTexts().back(), "U5DW0001.CCD already exists and is not replaced by a decoded picture");
+  EXPECT_EQ(ReadBytes(dir / "u5dw0001.ccd"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
+  // A decoded picture chosen in place of a thumbnail would be its own decoded file.
+  WriteBytes(dir / "U5CW0002", kCompressed);
+  WriteBytes(dir / "U5DW0002.CCD", kThumbnail);
+  EXPECT_FALSE(Decompress("U5DW0002.CCD"));
+  EXPECT_EQ(ReadBytes(dir / "U5DW0002.CCD"), kThumbnail);
+  // A folder in the way of the decoded file: the thumbnail stays current.
+  fs::remove(dir / "u5dw0001.ccd");
+  fs::create_directory(dir / "U5DW0001.CCD");
+  EXPECT_FALSE(Decompress("U5TW0001.CCD"));
+  EXPECT_EQ(platform.BoxTexts().back(), "Can't open file U5DW0001.CCD");
+  EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
+  EXPECT_EQ(state.identification.fileWidth, 16);
+  EXPECT_TRUE(fs::is_directory(dir / "U5DW0001.CCD"));
+}
+
+TEST_F(DecompressionTest, SingleImageShowsThePictureAndDeletesOnlyTheDecodedFile) {
+  const std::array<const char*, 4> cases[] = {  // thumbnail, compressed, chosen, decoded
       {"U5TW0001.CCD", "U5CW0001", "u5tw0001.ccd", "U5DW0001.CCD"},
       {"FB110001.IMT", "FB120001.IMC", "FB120001.IMC", "FB110001.IMI"},  // chosen compressed
       {"TM112345.IMT", "TM112345.IMC", "TM112345.IMT", "TM112345.IMI"},
       {"TM210001.IMT", "TM220001.IMC", "TM210001.IMT", "TM210001.IMI"},  // second numbering
   };
-  for (const Case& c : cases) {
-    f.platform.boxes.clear();
-    WritePair(c.thumbnail, c.compressed);
-    ASSERT_TRUE(Run(c.chosen)) << c.chosen;
-    EXPECT_TRUE(f.platform.boxes.empty()) << c.chosen;
-    EXPECT_TRUE(session.state.current.imageDisplayable) << c.chosen;
-    EXPECT_TRUE(session.state.processing.singleImageShown) << c.chosen;
-    EXPECT_EQ(testing::TopDownRows(*session.state.current.currentDib, 16, 4), kExamplePixels)
-        << c.chosen;
-    EXPECT_EQ(session.state.currentFilePath, c.decoded) << c.chosen;
-    EXPECT_FALSE(fs::exists(f.dir / c.decoded)) << c.chosen;
-    EXPECT_EQ(ReadBytes(f.dir / c.thumbnail), kExampleThumbnail) << c.chosen;
-    EXPECT_EQ(ReadBytes(f.dir / c.compressed), kExampleCompressed) << c.chosen;
-    EXPECT_EQ(f.platform.cursorDepth, 0) << c.chosen;
+  for (const auto& [thumbnail, compressed, chosen, decoded] : cases) {
+    SCOPED_TRACE(chosen);
+    platform.boxes.clear();
+    WritePair(thumbnail, compressed);
+    ASSERT_TRUE(DecompressAndShow(chosen));
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(state.current.imageDisplayable && state.processing.singleImageShown);
+    EXPECT_EQ(testing::TopDownRows(*state.current.currentDib, 16, 4), kPixels);
+    EXPECT_EQ(state.currentFilePath, decoded);
+    EXPECT_FALSE(fs::exists(dir / decoded));
+    EXPECT_EQ(ReadBytes(dir / thumbnail), kThumbnail);
+    EXPECT_EQ(ReadBytes(dir / compressed), kCompressed);
+    EXPECT_EQ(platform.cursorDepth, 0);
   }
 }
 
-TEST_F(DecompressSingleImageTest, AFailedDecodingDeletesNothing) {
-  WriteBytes(f.dir / "U5TW0001.CCD", kExampleThumbnail);
-  EXPECT_FALSE(Run("U5TW0001.CCD"));
-  EXPECT_EQ(f.platform.BoxTexts(), std::vector<std::string>{"Can't open file U5CW0001"});
-  EXPECT_EQ(ReadBytes(f.dir / "U5TW0001.CCD"), kExampleThumbnail);
-  EXPECT_FALSE(session.state.current.imageDisplayable);
-  // Nor does one refused for the source picture sitting under the decoded name.
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  WriteBytes(f.dir / "U5DW0001.CCD", Bytes{1, 2, 3});
-  EXPECT_FALSE(Run("U5TW0001.CCD"));
-  EXPECT_EQ(ReadBytes(f.dir / "U5DW0001.CCD"), (Bytes{1, 2, 3}));
-}
+TEST_F(DecompressionTest, TheReportIsStampedIntoTheThumbnailThatStays) {
+  // A UO-22 picture taken at the epoch of its element set, 1998-09-07 10:20:30.
+  Bytes compressed = kCompressed;
+  StoreU32(compressed.data() + 4, 905163630);
+  WritePair("U5TW0001.CCD", "U5CW0001", compressed);
+  const auto set = EncodeElementSet("UO-22", {.epochRevolution = 37218, .epochDay = 250.0,
+      .decayRate = 1.6e-7, .inclination = 98.42, .raan = 318.5, .eccentricity = 0.0008,
+      .argPerigee = 150.2, .meanAnomaly = 210.0, .meanMotion = 14.3716, .epochYear = 98});
+  WriteBytes(dir / "WiSP.Kep", Bytes(set.begin(), set.end()));
+  const auto place = EncodePlace("Anchorage", 61.22, -149.90);
+  WriteBytes(dir / "WiSP.Obs", Bytes(place.begin(), place.end()));
 
-TEST_F(DecompressSingleImageTest, ReportIsMadeForTheThumbnailName) {
-  WritePair("U5TW0001.CCD", "U5CW0001");
-  ASSERT_TRUE(Run("U5TW0001.CCD", {true, false}));
-  // Without element sets the report can only complain; it names nothing decoded.
-  for (const std::string& text : f.platform.BoxTexts())
-    EXPECT_EQ(text.find("U5DW0001"), std::string::npos) << text;
-  EXPECT_EQ(session.state.currentFilePath, "U5DW0001.CCD");
-  EXPECT_FALSE(fs::exists(f.dir / "U5DW0001.CCD"));
+  ASSERT_TRUE(DecompressAndShow("U5TW0001.CCD", {true, false}));
+  ASSERT_EQ(platform.boxes.size(), 1u) << platform.BoxTexts()[0];
+  EXPECT_EQ(platform.boxes[0].caption, "CCD Image Information");
+  EXPECT_NE(platform.boxes[0].text.find("from Anchorage"), std::string::npos);
+  const Bytes thumbnail = ReadBytes(dir / "U5TW0001.CCD");
+  EXPECT_EQ(std::string(thumbnail.begin() + 11, thumbnail.begin() + 13), "Cj");
+  EXPECT_EQ(Bytes(thumbnail.begin() + 256, thumbnail.end()), Bytes(kThumbnail.begin() + 256, kThumbnail.end()));
+  EXPECT_EQ(ReadBytes(dir / "U5CW0001"), compressed);
+  EXPECT_EQ(state.currentFilePath, "U5DW0001.CCD");
+  EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
 }
 
 }  // namespace
