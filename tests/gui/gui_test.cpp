@@ -1,0 +1,367 @@
+// The desktop program offscreen: the picture view paints the session's picture pixel for
+// pixel from the DIB's own memory, follows colour changes without touching pixels, fits and
+// scrolls by the program's own steps; the Qt Platform shows boxes, cursors, progress and
+// loading windows, and shares the clipboard and the settings store.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+#include <cstdlib>
+
+#include "bitmap/bitmap_file.h"
+#include "gui/main_window.h"
+#include "gui/picture_view.h"
+#include "platform/settings_file.h"
+#include "session/current_image.h"
+#include "support/dib_builders.h"
+#include "support/test_support.h"
+
+namespace kestrel::gui {
+namespace {
+
+using kestrel::testing::Colour;
+using kestrel::testing::MakeDib;
+
+// Runs `answer` on the next modal box as soon as it is up (boxes block until answered).
+void AnswerNextBox(std::function<void(QMessageBox&)> answer) {
+  QTimer::singleShot(0, [answer = std::move(answer)] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    box ? answer(*box) : AnswerNextBox(answer);
+  });
+}
+
+// A colour table whose every entry differs from every other in each of its three channels.
+std::vector<Colour> Palette(uint32_t count) {
+  std::vector<Colour> table(count);
+  for (uint32_t i = 0; i < count; ++i) table[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)};
+  return table;
+}
+
+QRgb ToRgb(const Colour& c) { return qRgb(c.red, c.green, c.blue); }
+
+// 0xRRGGBB telling every pixel of a picture up to 4096 square from every other.
+uint32_t Gradient(int x, int y) {
+  return static_cast<uint32_t>((x & 255) << 16 | (y & 255) << 8 | (x >> 8) << 4 | (y >> 8));
+}
+
+// An RLE8 picture 4 wide and 2 high.
+Bytes MakeRle8(const std::vector<Colour>& table, const Bytes& codes) {
+  Bytes dib = MakeDib(4, 2, 8, table, [](int, int) { return 0u; }, static_cast<uint32_t>(table.size()));
+  dib.resize(40 + table.size() * 4);
+  dib.insert(dib.end(), codes.begin(), codes.end());
+  StoreU32(dib.data() + dib_field::kCompression, kCompressionRle8);
+  StoreU32(dib.data() + dib_field::kSizeImage, static_cast<uint32_t>(codes.size()));
+  return dib;
+}
+
+}  // namespace
+
+// A main window over a scratch folder of its own for each test.
+class GuiTest : public QObject {
+  Q_OBJECT
+
+  kestrel::testing::ScratchDir dir_;
+  std::unique_ptr<MainWindow> window_;
+
+  Session& session() { return window_->session(); }
+  Platform& platform() { return window_->platform(); }
+  PictureView& view() { return window_->view(); }
+  QImage Shot() { return view().viewport()->grab().toImage(); }
+
+  bool Show(const std::string& name, const Bytes& dib) {
+    session().state.currentFilePath = name;
+    return SetCurrentImage(session(), std::make_shared<Bytes>(dib));
+  }
+  void Resize(int width, int height) {
+    window_->resize(width, height);
+    QTest::qWait(50);  // let the window settle at its new geometry
+  }
+  // Every pixel of the window's picture area against `expected(x, y)`.
+  void ExpectPixels(int width, int height, const std::function<QRgb(int, int)>& expected) {
+    const QImage shot = Shot();
+    QVERIFY(shot.width() >= width && shot.height() >= height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) QCOMPARE(QColor(shot.pixel(x, y)), QColor(expected(x, y)));
+  }
+
+ private slots:
+  void init() {
+    window_ = std::make_unique<MainWindow>(dir_.path());
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+  void cleanup() { window_.reset(); }
+
+  void showsPicturesPixelForPixel_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("INDEX8.BMP") << 7 << 8 << "Kestrel (INDEX8.BMP 7x5x8 RGB)";
+    QTest::newRow("COLOUR.BMP") << 5 << 24 << "Kestrel (COLOUR.BMP 5x5x24 RGB)";
+    QTest::newRow("NIBBLE.BMP") << 5 << 4 << "Kestrel (NIBBLE.BMP 5x5x4 RGB)";
+    QTest::newRow("MONO.BMP") << 11 << 1 << "Kestrel (MONO.BMP 11x5x1 RGB)";
+  }
+
+  // Indexed pictures show index (x * x + 3 * y + 1) mod colours, each index its own colour.
+  void showsPicturesPixelForPixel() {
+    QFETCH(int, width);
+    QFETCH(int, bits);
+    QFETCH(QString, caption);
+    const uint32_t colours = bits == 24 ? 0 : 1u << bits;
+    const auto table = Palette(colours);
+    auto pixel = [colours](int x, int y) {
+      const auto value = static_cast<uint32_t>(x * x + 3 * y + 1);
+      return colours ? value % colours : value * 0x050403;
+    };
+    QVERIFY(Show(QTest::currentDataTag(), MakeDib(width, 5, static_cast<uint16_t>(bits), table, pixel)));
+    QCOMPARE(window_->windowTitle(), caption);
+    ExpectPixels(width, 5, [&](int x, int y) { return colours ? ToRgb(table[pixel(x, y)]) : 0xFF000000u | pixel(x, y); });
+    QCOMPARE(QColor(Shot().pixel(width, 2)), QColor(Qt::black));  // beside it
+    if (bits >= 8) {  // drawn from the DIB's own memory
+      const Bytes& dib = *session().state.current.currentDib;
+      QCOMPARE(view().Image().constBits(), dib.data() + PixelOffset(*LoadInfoHeader(dib)));
+    }
+  }
+
+  void showsRunLengthEncodedPictures() {
+    const std::vector<Colour> table = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    QVERIFY(Show("RUNS.RLE", MakeRle8(table, {4, 1, 0, 0, 2, 2, 2, 3, 0, 1})));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (RUNS.RLE 4x2x8 RLE8)"));
+    // The top row 2 2 3 3, the bottom row 1 1 1 1.
+    ExpectPixels(4, 2, [&](int x, int y) { return ToRgb(table[y == 1 ? 1 : x < 2 ? 2 : 3]); });
+  }
+
+  void colourTableChangeRepaintsWithoutTouchingPixels() {
+    // Columns 0 1 2 3 show the first, two evenly between and the last entry; one changes colour.
+    for (const auto& entry : {std::tuple{uint16_t{8}, 1u, qRgb(255, 0, 0)}, std::tuple{uint16_t{4}, 3u, qRgb(0, 0, 255)}}) {
+      const auto [bits, column, colour] = entry;
+      const uint32_t last = (1u << bits) - 1;
+      const auto table = Palette(last + 1);
+      auto index = [last](int x, int) { return static_cast<uint32_t>(x) * last / 3; };
+      QVERIFY(Show("TABLE.BMP", MakeDib(4, 2, bits, table, index)));
+      const uchar* pixels = view().Image().constBits();  // a 4-bit picture's 8-bit copy
+      uint8_t* changed = session().state.current.currentDib->data() + 40 + 4 * (column * last / 3);
+      changed[0] = static_cast<uint8_t>(qBlue(colour));
+      changed[1] = static_cast<uint8_t>(qGreen(colour));
+      changed[2] = static_cast<uint8_t>(qRed(colour));
+      session().platform.PictureChanged(PictureChange::ColoursChanged);
+      ExpectPixels(4, 2, [&, column = column, colour = colour](int x, int y) {
+        return static_cast<uint32_t>(x) == column ? colour : ToRgb(table[index(x, y)]);
+      });
+      QVERIFY2(view().Image().constBits() == pixels, bits == 8 ? "8-bit" : "4-bit");
+    }
+  }
+
+  void opensFilesByNameAndRefusesBadOnesLeavingTheWindowBlack() {
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel"));
+    QCOMPARE(QColor(Shot().pixel(Shot().width() / 2, Shot().height() / 2)), QColor(Qt::black));
+    QString text;
+    auto readNextBox = [&text] { AnswerNextBox([&text](QMessageBox& box) { text = box.text(); box.accept(); }); };
+    readNextBox();
+    QVERIFY(!window_->OpenFile(dir_ / "missing.bmp"));
+    QCOMPARE(text, QStringLiteral("Can't open file 'MISSING.BMP'"));
+    QVERIFY(view().Image().isNull());
+    readNextBox();  // an absolute run of five indices with only two present
+    QVERIFY(!Show("BROKEN.RLE", MakeRle8({{0, 0, 0}, {255, 255, 255}}, {0, 5, 1, 1})));
+    QCOMPARE(text, QStringLiteral("Could not load RLE!"));
+    QVERIFY(view().Image().isNull());
+
+    const auto table = Palette(256);
+    auto index = [](int x, int y) { return static_cast<uint32_t>(x * 40 + y); };
+    std::filesystem::create_directory(dir_ / "sub");
+    QVERIFY(WriteBitmapFile(dir_ / "sub" / "Scan.bmp", MakeDib(6, 4, 8, table, index)));
+    QVERIFY(window_->OpenFile(dir_ / "sub" / "Scan.bmp"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (SCAN.BMP 6x4x8 RGB)"));
+    QCOMPARE(session().currentDirectory, dir_ / "sub");
+    ExpectPixels(6, 4, [&](int x, int y) { return ToRgb(table[index(x, y)]); });
+    kestrel::testing::WriteBytes(dir_ / "u5dw0001", Bytes(256 + 608 * 576, 60));
+    QVERIFY(window_->OpenFile(dir_ / "u5dw0001"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (U5DW0001 608x576x8 RGB)"));
+    QCOMPARE(view().PictureSize(), QSize(608, 576));
+    FreeCurrentImage(session());
+    QVERIFY(view().Image().isNull());
+    QCOMPARE(QColor(Shot().pixel(5, 5)), QColor(Qt::black));
+  }
+
+  void fitsPicturesToTheWorkAreaAndLeavesNoneOutOfReach() {
+    QVERIFY(Show("WIDE.BMP", MakeDib(1020, 1000, 24, {}, Gradient)));
+    QTest::qWait(50);
+    const QRect work = window_->screen()->availableGeometry();
+    QVERIFY(work.contains(window_->frameGeometry()));
+    QCOMPARE(window_->frameGeometry().top(), work.top());
+    QVERIFY(view().horizontalScrollBar()->maximum() > 0 && view().verticalScrollBar()->maximum() > 0);
+    QVERIFY(Show("SMALL.BMP", MakeDib(120, 90, 24, {}, Gradient)));
+    QTest::qWait(50);  // no bar: all of it in view
+    QCOMPARE(view().horizontalScrollBar()->maximum() + view().verticalScrollBar()->maximum(), 0);
+    QVERIFY(qAbs(window_->frameGeometry().center().x() - work.center().x()) <= 1);
+
+    QVERIFY(Show("BIG.BMP", MakeDib(600, 500, 24, {}, Gradient)));
+    Resize(300, 220);
+    QCOMPARE(view().horizontalScrollBar()->maximum(), 600 - view().viewport()->width());
+    QCOMPARE(view().verticalScrollBar()->maximum(), 500 - view().viewport()->height());
+    // Only one bar is needed when the picture is just too tall.
+    QVERIFY(Show("TALL.BMP", MakeDib(view().maximumViewportSize().width() - 40, 900, 24, {}, Gradient)));
+    Resize(300, 220);
+    QCOMPARE(view().horizontalScrollBar()->maximum(), 0);
+    QVERIFY(view().verticalScrollBar()->maximum() > 0);
+  }
+
+  void keysAndBarArrowsScrollByLopsidedLinesAndPages() {
+    QVERIFY(Show("BIG.BMP", MakeDib(900, 800, 24, {}, Gradient)));
+    Resize(320, 240);
+    QScrollBar* vertical = view().verticalScrollBar();
+    QScrollBar* horizontal = view().horizontalScrollBar();
+    const int width = view().viewport()->width(), height = view().viewport()->height();
+    auto press = [&](QScrollBar* bar, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+      QTest::keyClick(&view(), key, modifiers);
+      return bar->value();
+    };
+    QCOMPARE(press(vertical, Qt::Key_Down), height / 16 + 1);
+    QCOMPARE(press(vertical, Qt::Key_Up), 2);  // a line up is two pixels shorter than one down
+    QCOMPARE(press(vertical, Qt::Key_PageDown), 2 + height / 2 + 1);
+    QCOMPARE(press(vertical, Qt::Key_PageUp, Qt::ShiftModifier), 4);  // a page up too
+    QCOMPARE(press(horizontal, Qt::Key_End), width / 2 + 1);
+    QCOMPARE(press(horizontal, Qt::Key_Right, Qt::ControlModifier), width / 2 + width / 16 + 2);
+    QCOMPARE(press(horizontal, Qt::Key_Home), width / 16 + 3);
+    QCOMPARE(press(horizontal, Qt::Key_Left), 4);
+    for (int i = 0; i < 10; ++i) QTest::keyClick(&view(), Qt::Key_PageUp);
+    QCOMPARE(vertical->value(), 0);
+    // The picture area shows the picture from the scroll position on.
+    ExpectPixels(40, 30, [&](int x, int y) { return 0xFF000000u | Gradient(x + 4, y); });
+    // The bar's own arrows and page areas take the same steps.
+    vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(vertical->value(), height / 2 + 1);
+    vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(vertical->value(), height / 2 + 2 - height / 16);
+    vertical->triggerAction(QAbstractSlider::SliderToMaximum);  // not a request the window knows
+    QCOMPARE(vertical->value(), height / 2 + 2 - height / 16);
+  }
+
+  void platformBoxesCarryIconButtonsAndCaptionAndCursorsNest() {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QString caption, text;
+    AnswerNextBox([&](QMessageBox& box) {
+      icon = box.icon();
+      buttons = box.standardButtons();
+      caption = box.windowTitle();
+      text = box.text();
+      box.button(QMessageBox::No)->click();
+    });
+    QCOMPARE(platform().ShowMessageBox("Overwrite the file?", "Save Bmp", BoxIcon::Question, BoxButtons::YesNo), BoxAnswer::No);
+    QCOMPARE(icon, QMessageBox::Question);
+    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(caption, QStringLiteral("Save Bmp"));
+    QCOMPARE(text, QStringLiteral("Overwrite the file?"));
+    // Escape answers as the box's escape button.
+    AnswerNextBox([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    QCOMPARE(platform().ShowMessageBox("Go on?", "Question", BoxIcon::Stop, BoxButtons::OkCancel), BoxAnswer::Cancel);
+
+    QVERIFY(!QApplication::overrideCursor());
+    {
+      const WaitCursor outer(platform());
+      { const WaitCursor inner(platform()); }
+      QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
+  void platformProgressAndLoadingWindowsAreModeless() {
+    auto progress = platform().OpenProgressWindow({"CCD Image Compression", "Now compressing the Image File"});
+    auto* dialog = window_->findChild<QDialog*>();
+    QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("CCD Image Compression"));
+    QCOMPARE(dialog->findChild<QLabel*>()->text(), QStringLiteral("Now compressing the Image File"));
+    auto* bar = dialog->findChild<QProgressBar*>();
+    progress->SetRange(0, 50);
+    progress->SetStep(20);
+    progress->StepIt();
+    progress->StepIt();
+    QCOMPARE(bar->value(), 40);
+    progress->StepIt();
+    QCOMPARE(bar->value(), 50);  // a step past the end stops at it
+    progress->SetPosition(5);
+    QCOMPARE(bar->value(), 5);
+    progress.reset();
+    QVERIFY(!window_->findChild<QDialog*>());
+
+    platform().OpenLoadingLog();
+    QDialog* log = window_->platform().LoadingLog();
+    QVERIFY(log && log->isVisible() && !log->isModal());
+    QCOMPARE(log->windowTitle(), QStringLiteral("Loading Information"));
+    auto* logText = log->findChild<QPlainTextEdit*>();
+    QVERIFY(logText->isReadOnly());
+    platform().AppendToLoadingLog("Loading TM1 image");
+    platform().AppendToLoadingLog("Loading TM2 image");
+    QCOMPARE(logText->toPlainText(), QStringLiteral("Loading TM1 image\nLoading TM2 image"));
+    platform().CloseLoadingLog();
+    QVERIFY(!log->isVisible());
+    platform().OpenLoadingLog();  // a new load starts a new log
+    QVERIFY(logText->toPlainText().isEmpty());
+    platform().CloseLoadingLog();
+  }
+
+  void platformClipboardCarriesDibsWholeAndTurnsOtherImagesIntoDibs() {
+    const Bytes indexed = MakeDib(7, 3, 8, Palette(256), [](int x, int y) { return static_cast<uint32_t>(x * 30 + y); });
+    const Bytes colour = MakeDib(5, 4, 24, {}, Gradient);
+    for (const Bytes& dib : {colour, indexed}) {
+      platform().WriteClipboardDib(dib);
+      QVERIFY(platform().ClipboardHasDib());
+      QCOMPARE(platform().ReadClipboardDib(), std::optional<Bytes>(dib));
+    }
+    const QImage image = QGuiApplication::clipboard()->image();  // others read the picture
+    QCOMPARE(image.size(), QSize(7, 3));
+    QCOMPARE(QColor(image.pixel(2, 0)), QColor(ToRgb(Palette(256)[60])));  // top row first
+    // Images put there by other programs come back as 24-bit DIBs, bottom row first.
+    QImage argb(3, 2, QImage::Format_ARGB32);
+    argb.fill(qRgb(10, 20, 30));
+    argb.setPixel(0, 0, qRgb(200, 100, 50));
+    QGuiApplication::clipboard()->setImage(argb);
+    const auto dib = platform().ReadClipboardDib();
+    QVERIFY(dib && IsWellFormedDib(*dib));
+    const BitmapInfoHeader header = *LoadInfoHeader(*dib);
+    QCOMPARE(header.biBitCount, uint16_t{24});
+    const uint8_t* topLeft = dib->data() + PixelOffset(header) + RowLength(24, 3);
+    QCOMPARE(Bytes(topLeft, topLeft + 3), (Bytes{50, 100, 200}));
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(!platform().ClipboardHasDib() && !platform().ReadClipboardDib());
+  }
+
+  void platformSettingsTicksCaptionAndClose() {
+    platform().WriteSettingText("Images Directory", "/home/op/sat");
+    platform().WriteSettingNumber("Select Sharpen", 1);
+    const SettingsFile store(SettingsFile::DefaultPath());  // the store kestrel-cli reads
+    QCOMPARE(store.ReadText("Images Directory"), std::optional<std::string>("/home/op/sat"));
+    QCOMPARE(store.ReadNumber("Select Sharpen"), std::optional<uint32_t>(1));
+    QCOMPARE(platform().ReadSettingText("Images Directory"), std::optional<std::string>("/home/op/sat"));
+    QVERIFY(!platform().ReadSettingNumber("Initialised"));
+    const uint32_t start = platform().TickCount();
+    platform().Pause(60);
+    QVERIFY(platform().TickCount() - start >= 60);
+    platform().SetWindowCaption("Kestrel (U5IW0123.CCD 400x300x8 RGB)");
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (U5IW0123.CCD 400x300x8 RGB)"));
+    platform().CloseMainWindow();
+    QVERIFY(!window_->isVisible());
+  }
+};
+
+}  // namespace kestrel::gui
+
+int main(int argc, char** argv) {
+  // The settings store of the tests lives in a folder of its own, never the user's.
+  const kestrel::testing::ScratchDir config;
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  QApplication application(argc, argv);
+  kestrel::gui::GuiTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "gui_test.moc"
