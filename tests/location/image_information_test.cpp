@@ -121,7 +121,8 @@ TEST_F(WhereFixture, AddsTheWarningOfTheStoredStatus) {
 TEST_F(WhereFixture, WarnsAndLeavesOutWhatAMuchNewerElementSetCannotTell) {
   const std::tuple<double, std::string_view, ReportStatus> cases[] = {
       {91, kWarning90Days, ReportStatus::Aged}, {365, kWarning12Months, ReportStatus::Withheld}};
-  for (const auto& [days, warning, status] : cases) {
+  for (const auto& [days, warning, reportStatus] : cases) {
+    const ReportStatus status = reportStatus;  // a plain variable, for the lambda below
     platform.boxes.clear();
     WriteElementSets({{"UO-22", Altered(days)}});
     const Bytes picture = CameraFile(kCaptureTime);
