@@ -14,7 +14,7 @@ struct Colour {
   uint8_t blue, green, red;
 };
 
-// A packed DIB with a 40-byte header. `index(x, y)` gives the colour index (or for 24 bits the
+// A packed DIB with a 40-byte header. `pixel(x, y)` gives the colour index (or for 24 bits the
 // 0xRRGGBB value) of the pixel at column x of row y counted from the top.
 Bytes MakeDib(int32_t width, int32_t height, uint16_t bitCount, const std::vector<Colour>& table,
               const std::function<uint32_t(int x, int y)>& pixel, uint32_t clrUsed = 0);

@@ -14,18 +14,17 @@ namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir() {
   const char* base = std::getenv("KESTREL_TEST_TMP");
-  fs::path root = base && *base ? fs::path(base) : fs::temp_directory_path();
-  std::random_device entropy;
-  path_ = root / ("kestrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(entropy()));
+  const fs::path root = base && *base ? fs::path(base) : fs::temp_directory_path();
+  path_ = root / ("kestrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device()()));
   fs::create_directories(path_);
 }
 
 ScratchDir::~ScratchDir() {
   std::error_code ec;
   // Tests make folders read-only; give write access back so everything can go.
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
   for (fs::recursive_directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec))
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(path_, ec);
 }
 
@@ -44,17 +43,14 @@ Bytes ReadBytes(const fs::path& path) {
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const fs::path& workingDirectory) {
   // stdout and stderr go to files so that neither pipe can fill up and stall the child.
-  ScratchDir capture;
-  const fs::path outPath = capture / "out";
-  const fs::path errPath = capture / "err";
+  const ScratchDir capture;
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
-    std::FILE* out = std::freopen(outPath.c_str(), "w", stdout);
-    std::FILE* err = std::freopen(errPath.c_str(), "w", stderr);
-    if (!out || !err) ::_exit(127);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
+    if (!std::freopen((capture / "out").c_str(), "w", stdout) ||
+        !std::freopen((capture / "err").c_str(), "w", stderr))
+      ::_exit(127);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
@@ -64,10 +60,10 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
   int status = 0;
   if (pid < 0 || ::waitpid(pid, &status, 0) < 0) return result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  Bytes out = ReadBytes(outPath);
-  Bytes err = ReadBytes(errPath);
-  result.out.assign(out.begin(), out.end());
-  result.err.assign(err.begin(), err.end());
+  for (auto [name, text] : {std::pair{"out", &result.out}, std::pair{"err", &result.err}}) {
+    const Bytes bytes = ReadBytes(capture / name);
+    text->assign(bytes.begin(), bytes.end());
+  }
   return result;
 }
 
