@@ -61,61 +61,53 @@ TEST_F(DecompressionTest, WritesTheDecodedFileFromReadOnlyInputsAndDescribesIt) 
   const IdentificationRecord& id = state.identification;
   EXPECT_EQ(id.fileWidth, 16);
   EXPECT_EQ(id.fileHeight, 4);
-  EXPECT_EQ(id.fieldGap + id.headerLength, 256);
+  EXPECT_EQ(id.fieldGap, 0);
+  EXPECT_EQ(id.headerLength, 256);
   EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure ||
                id.wideAngleTmsat);
   EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), kThumbnail);
   EXPECT_EQ(ReadBytes(dir / "U5CW0001"), kCompressed);
 }
 
-TEST_F(DecompressionTest, MissingFilesAreNamedAndNothingIsLost) {
+TEST_F(DecompressionTest, MissingAndHostileFilesGetAClearMessageAndLoseNothing) {
   EXPECT_FALSE(Decompress("U5TW0001.CCD"));
   EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"Can't open file U5TW0001.CCD"});
   EXPECT_FALSE(state.loadedImage || state.current.imageDisplayable);
-  EXPECT_EQ(state.identification.fileWidth, 0);
-
-  WriteBytes(dir / "U5TW0001.CCD", kThumbnail);
-  EXPECT_FALSE(DecompressAndShow("U5TW0001.CCD"));
-  EXPECT_EQ(platform.BoxTexts().back(), "Can't open file U5CW0001");
-  EXPECT_EQ(state.identification.fileWidth, 4);  // the thumbnail's size stays
-  EXPECT_EQ(state.identification.fileHeight, 1);
-  EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
-  EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), kThumbnail);
-  EXPECT_FALSE(state.current.imageDisplayable);
-
-  // Without ".CCD" no compressed name can be made.
-  WriteBytes(dir / "U5TW0001", kThumbnail);
+  WriteBytes(dir / "U5TW0001", kThumbnail);  // without ".CCD" no compressed name can be made
   EXPECT_FALSE(Decompress("U5TW0001"));
   EXPECT_EQ(platform.BoxTexts().back(), "Can't open file ");
-  EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
-}
-
-TEST_F(DecompressionTest, HostileFilesGetAClearMessageAndWriteNothing) {
   struct Case {
     Bytes thumbnail, compressed;
     const char* caption;
     const char* text;
   };
   const Case cases[] = {
+      {kThumbnail, {}, "Error", "Can't open file U5CW0001"},  // no compressed file
       {PairFile(16, 16, Bytes(256, 5)), PairFile(65, 64, Bytes(64, 0)), "Image Allocation Error",
        "The relationship Thumb to Compressed is incorrect"},
-      {PairFile(16383, 16383, Bytes(64, 0)), PairFile(65532, 65532, Bytes(16, 0)), "Error",
+      {PairFile(16, 16, Bytes(255, 5)), PairFile(64, 64, Bytes(64, 0)), "Error",
        "U5TW0001.CCD is not a complete thumbnail file"},
       {kThumbnail, Bytes(200, 0), "Error", "U5CW0001 is not a complete compressed image file"},
-      {PairFile(0, 0, Bytes(32, 1)), PairFile(0, 0), "Error",
-       "The thumbnail U5TW0001.CCD describes an empty picture"},
+      {PairFile(0, 0, Bytes(32, 1)), PairFile(0, 0), "Error", "The thumbnail U5TW0001.CCD describes an empty picture"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     platform.boxes.clear();
     WriteBytes(dir / "U5TW0001.CCD", c.thumbnail);
-    WriteBytes(dir / "U5CW0001", c.compressed);
-    EXPECT_FALSE(Decompress("U5TW0001.CCD"));
+    fs::remove(dir / "U5CW0001");
+    if (!c.compressed.empty()) WriteBytes(dir / "U5CW0001", c.compressed);
+    EXPECT_FALSE(DecompressAndShow("U5TW0001.CCD"));
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].text, c.text);
     EXPECT_EQ(platform.boxes[0].caption, c.caption);
     EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
+    EXPECT_FALSE(state.current.imageDisplayable);
+    EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), c.thumbnail);
     EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
+    if (c.compressed.empty()) {  // the thumbnail's size stays in the record
+      EXPECT_EQ(state.identification.fileWidth, 4);
+      EXPECT_EQ(state.identification.fileHeight, 1);
+    }
   }
 }
 
