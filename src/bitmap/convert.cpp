@@ -364,13 +364,18 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
   std::unordered_map<uint32_t, uint8_t> exactIndex;
   std::vector<Rgb> palette;
   bool exactFits = true;
+  // Neighbouring pixels mostly share their colour: only a change of colour is looked up.
+  constexpr uint32_t kNoColour = UINT32_MAX;
+  uint32_t lastKey = kNoColour;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t, uint32_t) {
     Bin& bin = bins[BinOf(c)];
     ++bin.count;
     bin.blue += c.blue;
     bin.green += c.green;
     bin.red += c.red;
-    if (!exactFits || exactIndex.count(Key(c))) return;
+    if (!exactFits || Key(c) == lastKey) return;
+    lastKey = Key(c);
+    if (exactIndex.count(lastKey)) return;
     if (palette.size() == capacity) {
       exactFits = false;
       return;
@@ -386,10 +391,16 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
   }
   // Otherwise each pixel takes the entry nearest to its histogram bin's mean colour.
   std::vector<int16_t> binEntry(1 << 15, -1);
+  lastKey = kNoColour;
+  uint8_t lastIndex = 0;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t y, uint32_t x) {
     uint8_t index = 0;
     if (exactFits) {
-      index = exactIndex.at(Key(c));
+      if (Key(c) != lastKey) {
+        lastKey = Key(c);
+        lastIndex = exactIndex.at(lastKey);
+      }
+      index = lastIndex;
     } else {
       int16_t& cached = binEntry[BinOf(c)];
       if (cached < 0) cached = NearestEntry(palette, bins[BinOf(c)].Mean());
