@@ -1,10 +1,12 @@
-// decompress THUMB [-o OUT] [--keep]: decode a compressed pair, load the decoded picture as
-// Decompress > Single Image does, and write it.
+// decompress THUMB [-o OUT] [--colour-set] [--keep]: decode a compressed pair, load the decoded
+// picture as Decompress > Single Image does (or the whole TMSat colour set THUMB belongs to, as
+// Decompress > Coloured Set does), and write it.
 
 #include <filesystem>
 #include <string>
 
 #include "cli/cli.h"
+#include "codec/colour_set_decompression.h"
 #include "codec/decompression.h"
 #include "codec/pair_format.h"
 
@@ -15,12 +17,14 @@ struct DecompressOptions {
   std::string file;
   std::string out;
   bool keep = false;
+  bool colourSet = false;
 } options;
 
 void DefineDecompress(CLI::App& app) {
   app.add_option("THUMB", options.file, "thumbnail of the pair")->required();
   app.add_option("-o", options.out, "output (default: the decoded name with .BMP beside THUMB)");
-  app.add_flag("--keep", options.keep, "keep the decoded transit file");
+  app.add_flag("--colour-set", options.colourSet, "decode the TMSat colour set THUMB belongs to");
+  app.add_flag("--keep", options.keep, "keep the decoded transit files");
 }
 
 int RunDecompress(Session& session) {
@@ -34,10 +38,20 @@ int RunDecompress(Session& session) {
   };
   if (!options.out.empty() && landsOnPair(OutputPath(options.out))) return kExitFailure;
 
-  SingleImageDecompression decompression;
-  decompression.showInformation = false;  // the report is the where subcommand's
-  decompression.keepDecodedFile = options.keep;
-  if (!DecompressSingleImage(session, decompression)) return kExitFailure;
+  // The report is the where subcommand's.
+  if (options.colourSet) {
+    std::string& name = session.state.currentFilePath;
+    if (!name.starts_with("TM") || name.size() != 12)
+      return UsageError("--colour-set takes the thumbnail of a TMSat plane (TMnnnnnn.IMT)");
+    name[11] = 'C';  // the set is found from its compressed files
+    DecompressColouredSet(session, {.showInformation = false, .keepDecodedFiles = options.keep});
+    if (!session.state.current.imageDisplayable) return kExitFailure;
+  } else {
+    SingleImageDecompression decompression;
+    decompression.showInformation = false;
+    decompression.keepDecodedFile = options.keep;
+    if (!DecompressSingleImage(session, decompression)) return kExitFailure;
+  }
 
   // By default the picture goes beside the pair, named after the decoded file.
   const std::filesystem::path out =

@@ -66,7 +66,9 @@ SearchPass Search(Session& session, const std::string& chosen, bool secondNumber
   return pass;
 }
 
-void DeleteTransitFiles(Session& session, const std::array<std::string, 3>& slots) {
+void DeleteTransitFiles(Session& session, const std::array<std::string, 3>& slots,
+                        const SetDecompression& options) {
+  if (options.keepDecodedFiles) return;
   for (const std::string& slot : slots) {
     if (slot.empty()) continue;
     std::error_code ignored;
@@ -84,27 +86,27 @@ bool Fail(Session& session, std::string_view text, std::string_view caption) {
   return false;
 }
 
-bool ColourEnding(Session& session, const SearchPass& pass) {
+bool ColourEnding(Session& session, const SearchPass& pass, const SetDecompression& options) {
   ImageState& s = session.state;
   if (!ComposeColourSet(session, pass.slots)) {
-    DeleteTransitFiles(session, pass.slots);
+    DeleteTransitFiles(session, pass.slots, options);
     return false;
   }
   session.platform.CloseLoadingLog();
   SharpenAfterLoad(session);
-  ShowImageInformation(session, s.currentFilePath);
-  DeleteTransitFiles(session, pass.slots);
+  if (options.showInformation) ShowImageInformation(session, s.currentFilePath);
+  DeleteTransitFiles(session, pass.slots, options);
   return true;
 }
 
-bool SingleEnding(Session& session, const SearchPass& pass) {
+bool SingleEnding(Session& session, const SearchPass& pass, const SetDecompression& options) {
   ImageState& s = session.state;
   if (pass.foundForLastPlane == 1 && pass.slots[0].empty())
     return Fail(session, "Incomplete Image Set Found", "Single Image Error");
   WaitCursor wait(session.platform);
   if (!IdentifyImageFile(session) || s.identification.fileWidth == 0 ||
       s.identification.fileHeight == 0) {
-    DeleteTransitFiles(session, pass.slots);
+    DeleteTransitFiles(session, pass.slots, options);
     return Fail(session, "Invalid Parameters - Image cannot be processed", "CCD Image Error");
   }
   s.processing.singleImageShown = true;
@@ -113,15 +115,15 @@ bool SingleEnding(Session& session, const SearchPass& pass) {
   const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
   session.platform.CloseLoadingLog();
   SharpenAfterLoad(session);
-  if (shown) ShowImageInformation(session, s.currentFilePath);
-  DeleteTransitFiles(session, pass.slots);
+  if (shown && options.showInformation) ShowImageInformation(session, s.currentFilePath);
+  DeleteTransitFiles(session, pass.slots, options);
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
   return true;
 }
 
 }  // namespace
 
-bool DecompressTmsatSet(Session& session) {
+bool DecompressTmsatSet(Session& session, const SetDecompression& options) {
   ImageState& s = session.state;
   const std::string chosen = ToUpperAscii(s.currentFilePath);
   if (chosen.size() <= kExtensionKindIndex) {
@@ -135,8 +137,8 @@ bool DecompressTmsatSet(Session& session) {
 
   const bool wideAngle = s.currentFilePath.size() > kKindIndex && s.currentFilePath[kKindIndex] == '0';
   if ((pass.foundInPass == 2 && wideAngle) || !s.processing.decompressAsColourSet)
-    return SingleEnding(session, pass);
-  if (pass.foundInPass == 6) return ColourEnding(session, pass);
+    return SingleEnding(session, pass, options);
+  if (pass.foundInPass == 6) return ColourEnding(session, pass, options);
 
   std::string report = "Incomplete File Set Retrieved\nFiles retrieved\n";
   for (size_t n = 0; n < 3; ++n) {
@@ -151,10 +153,10 @@ bool DecompressTmsatSet(Session& session) {
     session.platform.CloseLoadingLog();
     return false;
   }
-  return SingleEnding(session, pass);
+  return SingleEnding(session, pass, options);
 }
 
-bool DecompressColouredSet(Session& session) {
+bool DecompressColouredSet(Session& session, const SetDecompression& options) {
   ImageState& s = session.state;
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   WaitCursor wait(session.platform);
@@ -162,7 +164,7 @@ bool DecompressColouredSet(Session& session) {
   s.processing.compressionDone = true;
   if (!s.currentFilePath.starts_with("TM")) return false;
   s.processing.decompressAsColourSet = true;
-  const bool ended = DecompressTmsatSet(session);
+  const bool ended = DecompressTmsatSet(session, options);
   s.processing.decompressAsColourSet = false;
   return ended;
 }
