@@ -259,10 +259,8 @@ class GuiTest : public QObject {
     QVERIFY(dib && IsWellFormedDib(*dib) && LoadInfoHeader(*dib)->biBitCount == 24);
     const uint8_t* topLeft = dib->data() + PixelOffset(*LoadInfoHeader(*dib)) + RowLength(24, 3);
     QCOMPARE(Bytes(topLeft, topLeft + 3), (Bytes{50, 100, 200}));
-
-    platform().WriteSettingText("Images Directory", "/home/op/sat");
-    const SettingsFile store(SettingsFile::DefaultPath());  // the store kestrel-cli reads
-    QCOMPARE(store.ReadText("Images Directory"), std::optional<std::string>("/home/op/sat"));
+    platform().WriteSettingText("Images Directory", "/home/op/sat");  // to the store kestrel-cli reads
+    QCOMPARE(SettingsFile(SettingsFile::DefaultPath()).ReadText("Images Directory"), std::optional<std::string>("/home/op/sat"));
   }
 };
 
