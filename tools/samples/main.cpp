@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 
 #include "camera_files.h"
 #include "capture_times.h"
+#include "codec/pair_encoder.h"
 #include "platform/files.h"
 #include "satfiles/repeated_blocks.h"
 #include "terrain.h"
@@ -170,19 +172,50 @@ void WritePosat(SampleWriter& out) {
   WriteDecodedPair(out, "P1D00011", "P1TW0011", time, Aim(36.0, -9.0, kWideStep), 576, 560, false);
 }
 
-// The three planes of a colour set, stored so that the set reader's fixed registration (plane 1
-// placed 3 bytes in, plane 3 moved back 14242 bytes) and its half turn of plane 2 line them up.
-void WriteColourSet(SampleWriter& out, const std::string& digits) {
-  const Shot shot = Aim(42.0, 18.0, kSpectralStep);
-  const size_t side = 1020;
+// The three planes of a `side` x `side` colour set, stored so that the set reader's fixed
+// registration for that side (plane 1 placed `planeOneOffset` bytes in, plane 3 moved back
+// `planeThreeBack` bytes) and its half turn of plane 2 line them up.
+std::array<Bytes, 3> ColourSetPlanes(const Shot& shot, size_t side, std::ptrdiff_t planeOneOffset,
+                                     std::ptrdiff_t planeThreeBack) {
+  const auto rowsFor = [side](std::ptrdiff_t bytes) {
+    return static_cast<size_t>(bytes) / side + 1;
+  };
   const Picture infrared = Render(shot, side, side, Band::NearInfrared);
-  const Bytes belowInfrared = RenderRows(shot, side, side, side, 1, Band::NearInfrared);
-  out.Write("TM1" + digits + ".IMI", samples::Shifted(infrared.pixels, belowInfrared, 3));
-  out.Write("TM2" + digits + ".IMI", samples::HalfTurn(Render(shot, side, side, Band::VisibleRed)).pixels);
+  const Bytes belowInfrared =
+      RenderRows(shot, side, side, static_cast<std::ptrdiff_t>(side), rowsFor(planeOneOffset), Band::NearInfrared);
   const Picture green = Render(shot, side, side, Band::VisibleGreen);
-  Bytes aboveGreen = RenderRows(shot, side, side, -14, 14, Band::VisibleGreen);
+  const size_t aboveRows = rowsFor(planeThreeBack);
+  Bytes aboveGreen = RenderRows(shot, side, side, -static_cast<std::ptrdiff_t>(aboveRows), aboveRows,
+                                Band::VisibleGreen);
   std::reverse(aboveGreen.begin(), aboveGreen.end());  // nearest the picture first
-  out.Write("TM3" + digits + ".IMI", samples::Shifted(green.pixels, aboveGreen, -14242));
+  return {samples::Shifted(infrared.pixels, belowInfrared, planeOneOffset),
+          samples::HalfTurn(Render(shot, side, side, Band::VisibleRed)).pixels,
+          samples::Shifted(green.pixels, aboveGreen, -planeThreeBack)};
+}
+
+void WriteColourSet(SampleWriter& out, const std::string& digits) {
+  const auto planes = ColourSetPlanes(Aim(42.0, 18.0, kSpectralStep), 1020, 3, 14242);
+  for (size_t k = 0; k < 3; ++k) out.Write("TM" + std::to_string(k + 1) + digits + ".IMI", planes[k]);
+}
+
+// A colour set as it comes down compressed: each plane a thumbnail and a compressed file. The
+// planes are 1024 x 1024, the size the decoder rebuilds, stored for that size's registration.
+void WriteCompressedColourSet(SampleWriter& out, const std::string& digits) {
+  const size_t side = 1024;
+  const auto planes = ColourSetPlanes(Aim(-30.0, -35.0, kSpectralStep), side, 5126, 9175);
+  const auto header = [](size_t width, size_t height) {
+    Bytes bytes(256, 0);
+    kestrel::StoreU16(bytes.data() + 251, static_cast<uint16_t>(width));
+    kestrel::StoreU16(bytes.data() + 253, static_cast<uint16_t>(height));
+    return bytes;
+  };
+  for (size_t k = 0; k < 3; ++k) {
+    const auto size = static_cast<uint16_t>(side);
+    const kestrel::EncodedBlocks blocks = kestrel::EncodeBlocks(planes[k], side, {size, size}, [] {});
+    const std::string name = "TM" + std::to_string(k + 1) + digits;
+    out.Write(name + ".IMT", samples::Concat(header(side / 4, side / 4), blocks.thumbnail));
+    out.Write(name + ".IMC", samples::Concat(samples::Concat(header(side, side), blocks.map), blocks.records));
+  }
 }
 
 void WriteTmsat(SampleWriter& out) {
@@ -190,6 +223,7 @@ void WriteTmsat(SampleWriter& out) {
   out.Write("TM000100.IMI", samples::WideAngleBody(Render(wide, 611, 576)));
   out.Write("TM000100.IMT", Render({wide.x, wide.y, wide.step * 4.2}, 141, 145).pixels);
   WriteColourSet(out, "00200");
+  WriteCompressedColourSet(out, "00600");
   // A plane whose siblings never came down loads as a grey picture of its own.
   const Shot lone = Aim(-40.0, -25.0, kSpectralStep);
   const Picture plane = Render(lone, 1020, 1020, Band::NearInfrared);
