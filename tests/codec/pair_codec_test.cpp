@@ -16,17 +16,13 @@ namespace {
 using testing::PairFile;
 using Block16 = std::array<uint8_t, 16>;
 
-Block16 Flat(uint8_t v) {
-  Block16 block;
-  block.fill(v);
-  return block;
-}
 // Pixels with their bit (4 x row + column) set in `plane` are `high`, the others `low`.
 Block16 TwoLevel(uint16_t plane, uint8_t low, uint8_t high) {
   Block16 block{};
   for (size_t i = 0; i < 16; ++i) block[i] = (plane >> i) & 1 ? high : low;
   return block;
 }
+Block16 Flat(uint8_t v) { return TwoLevel(0, v, v); }
 // The 4 x 4 block at block column `bx` of the top block row, row by row.
 Block16 BlockAt(const Bytes& picture, size_t width, size_t bx) {
   Block16 block{};
