@@ -133,6 +133,22 @@ TEST(PairDecoder, FirstBlockBesideFlatBlocks) {
   }
 }
 
+TEST(PairDecoder, RefusesHostilePairs) {
+  const Bytes thumbnail = PairFile(16, 16, Bytes(256, 9)), compressed = PairFile(64, 64, Bytes(64, 0));
+  const std::tuple<const char*, Bytes, Bytes, PairFault> cases[] = {
+      {"agreeing sizes", thumbnail, compressed, PairFault::None},
+      {"one row more", thumbnail, PairFile(64, 65, Bytes(64, 0)), PairFault::SizesDisagree},
+      {"compressed as thumbnail", compressed, compressed, PairFault::SizesDisagree},
+      {"thumbnail shorter than a header", Bytes(255, 0), compressed, PairFault::ThumbnailIncomplete},
+      // Four times 65535 does not fit the compressed header: no partner, whatever 16 bits say.
+      {"largest sizes", PairFile(0xFFFF, 0xFFFF, Bytes(64, 0)), PairFile(0xFFFF, 0xFFFF), PairFault::SizesDisagree},
+      {"largest partnered sizes", PairFile(16383, 16383, Bytes(64, 0)), PairFile(65532, 65532), PairFault::ThumbnailIncomplete},
+      {"no height", PairFile(16, 0), PairFile(64, 0), PairFault::EmptyPicture},
+  };
+  for (const auto& [name, thumbnailFile, compressedFile, fault] : cases)
+    EXPECT_EQ(DecodePair(thumbnailFile, compressedFile).fault, fault) << name;
+}
+
 // The decoder as the procedure describes it, pixel by pixel.
 Bytes ReferenceDecode(const Bytes& thumbnailFile, const Bytes& compressedFile) {
   const size_t t = thumbnailFile.size() - 256, width = LoadU16(compressedFile.data() + 251);
