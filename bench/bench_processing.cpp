@@ -76,7 +76,7 @@ void BM_SharpenHiDef(benchmark::State& state) {
     SharpenPixels(pixels, HiDef(), 7);
     benchmark::DoNotOptimize(pixels.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * source.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
 }
 BENCHMARK(BM_SharpenHiDef)->Unit(benchmark::kMillisecond);
 
@@ -87,7 +87,7 @@ void BM_SharpenHiDefDirect(benchmark::State& state) {
     SharpenDirect(pixels, HiDef(), 7);
     benchmark::DoNotOptimize(pixels.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * source.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
 }
 BENCHMARK(BM_SharpenHiDefDirect)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -105,7 +105,7 @@ void BM_ComposeMixCompensate(benchmark::State& state) {
                        {CompensationMode::Averaged, static_cast<uint8_t>(derived.exposureLevel), {}});
     benchmark::DoNotOptimize(mixed.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * mixed.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(mixed.size()));
 }
 BENCHMARK(BM_ComposeMixCompensate)->Unit(benchmark::kMillisecond);
 
@@ -117,7 +117,7 @@ void BM_MemcpyCanvas(benchmark::State& state) {
     std::memcpy(target.data(), source.data(), source.size());
     benchmark::DoNotOptimize(target.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * source.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
 }
 BENCHMARK(BM_MemcpyCanvas)->Unit(benchmark::kMillisecond);
 
