@@ -7,25 +7,20 @@
 namespace kestrel {
 namespace {
 
-// 1998-09-07 10:20:30 UTC.
-constexpr uint32_t kSeptember7th1998 = 905163630;
-
 TEST(CaptureDate, IsWrittenInUtcWithALeadingZeroDayWhateverTheTimeZone) {
-  EXPECT_EQ(CaptureDateText(UtcCalendarFields(kSeptember7th1998)), "Mon Sep 07 10:20:30 1998\n");
-  EXPECT_EQ(CaptureDateText(UtcCalendarFields(951782400)), "Tue Feb 29 00:00:00 2000\n");
-  EXPECT_EQ(CaptureDateText(UtcCalendarFields(0xFFFFFFFF)), "Sun Feb 07 06:28:15 2106\n");
-  // Whatever the process's time zone.
   const char* previous = std::getenv("TZ");
   const std::string saved = previous ? previous : "";
   setenv("TZ", "NZST-12", 1);
   tzset();
-  const std::string text = CaptureDateText(UtcCalendarFields(kSeptember7th1998));
+  const std::pair<uint32_t, std::string_view> cases[] = {{905163630, "Mon Sep 07 10:20:30 1998\n"},
+                                                         {951782400, "Tue Feb 29 00:00:00 2000\n"},
+                                                         {0xFFFFFFFF, "Sun Feb 07 06:28:15 2106\n"}};
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(CaptureDateText(UtcCalendarFields(seconds)), text);
   previous ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
   tzset();
-  EXPECT_EQ(text, "Mon Sep 07 10:20:30 1998\n");
 }
 
-TEST(PositionLines, GiveHemispheresAndAbsoluteValues) {
+TEST(ReportLines, GivePositionWithHemispheresAndThePlaceWithBearingWord) {
   EXPECT_EQ(PositionLines(-12.46, 45.3),
             "           12.5 Degrees South Latitude\n"
             "          45.3 Degrees East Longitude\n");
@@ -36,9 +31,6 @@ TEST(PositionLines, GiveHemispheresAndAbsoluteValues) {
             "            0.0 Degrees North Latitude\n"
             "           0.0 Degrees East Longitude\n");
   EXPECT_EQ(SignedLongitude(180), 180);
-}
-
-TEST(PlaceText, GivesBearingWordDistanceAndName) {
   EXPECT_EQ(PlaceText({"Guildford", 412.4, 47.6, true}),
             "    48 Deg NorthEast and 412 kilometres\n        from Guildford");
   EXPECT_EQ(PlaceText({"Seoul", 3.5, 135.2, false}),
@@ -48,11 +40,10 @@ TEST(PlaceText, GivesBearingWordDistanceAndName) {
 }
 
 TEST(ReportStatus, FollowsTheAgeOfTheElementSet) {
-  EXPECT_EQ(StatusForEpochAge(-400), ReportStatus::Current);
-  EXPECT_EQ(StatusForEpochAge(90), ReportStatus::Current);
-  EXPECT_EQ(StatusForEpochAge(91), ReportStatus::Aged);
-  EXPECT_EQ(StatusForEpochAge(364), ReportStatus::Aged);
-  EXPECT_EQ(StatusForEpochAge(365), ReportStatus::Withheld);
+  const std::pair<int, ReportStatus> ages[] = {
+      {-400, ReportStatus::Current}, {90, ReportStatus::Current}, {91, ReportStatus::Aged},
+      {364, ReportStatus::Aged}, {365, ReportStatus::Withheld}};
+  for (const auto& [days, status] : ages) EXPECT_EQ(StatusForEpochAge(days), status) << days;
   EXPECT_EQ(WarningFor(ReportStatus::Current), "");
   EXPECT_EQ(WarningFor(ReportStatus::Aged),
             "\n WARNING !!! This image was captured\n90 days prior to existing kep element "
@@ -68,53 +59,40 @@ FileHeader Filled(uint8_t value) {
   return header;
 }
 
-// Every byte outside the spans is as it was.
+// Every byte outside the spans is as it was, and none lies at or past `end`.
 void ExpectOnlySpansChanged(const FileHeader& before, const FileHeader& after,
-                            const std::vector<HeaderSpan>& spans) {
+                            const std::vector<HeaderSpan>& spans, size_t end = 256) {
   for (size_t i = 0; i < before.size(); ++i) {
     const bool owned = std::any_of(spans.begin(), spans.end(), [i](const HeaderSpan& s) {
       return i >= s.offset && i < s.offset + s.length;
     });
-    if (!owned) {
-      EXPECT_EQ(after[i], before[i]) << "byte " << i;
-    }
+    EXPECT_TRUE(owned ? i < end : after[i] == before[i]) << "byte " << i;
   }
 }
 
-TEST(ImageStamp, RoundTripsTheReportAndItsStatus) {
+TEST(ImageStamp, RoundTripsTheReportAndItsStatusAndShortensALongOne) {
   const FileHeader before = Filled(0xAA);
   FileHeader header = before;
   EXPECT_FALSE(HasImageStamp(header));
   const auto spans = StampImageHeader(header, "report\ntext", ReportStatus::Withheld);
-  EXPECT_EQ(header[10], 11);
-  EXPECT_EQ(header[11], 'C');
-  EXPECT_EQ(header[12], 'j');
-  EXPECT_EQ(header[13 + 11], 0);
-  EXPECT_EQ(header[240], 2);
-  EXPECT_TRUE(HasImageStamp(header));
-  EXPECT_TRUE(CarriesCompleteStamp(header));
+  EXPECT_EQ(std::tuple(header[10], header[11], header[12], header[13 + 11], header[240]),
+            std::tuple(11, 'C', 'j', 0, 2));
+  EXPECT_TRUE(HasImageStamp(header) && CarriesCompleteStamp(header));
   EXPECT_EQ(StoredImageReport(header), "report\ntext");
   ExpectOnlySpansChanged(before, header, spans);
   // The status byte is written before the text, and the mark last.
   ASSERT_EQ(spans.size(), 3u);
   EXPECT_EQ(spans.front().offset, 240u);
   EXPECT_EQ(spans.back().offset, 10u);
-}
 
-TEST(ImageStamp, ShortensALongReportBeforeTheStatusByte) {
-  const FileHeader before = Filled(0x55);
-  FileHeader header = before;
-  const std::string line(40, 'x');
+  // Whole lines only, and nothing past the status byte.
   std::string report;
-  for (int i = 0; i < 7; ++i) report += line + "\n";  // 287 characters
-  const auto spans = StampImageHeader(header, report, ReportStatus::Current);
-  const std::string stored = StoredImageReport(header);
-  EXPECT_LE(stored.size(), 226u);
-  EXPECT_EQ(stored, report.substr(0, 5 * 41 - 1));  // whole lines only
+  for (int i = 0; i < 7; ++i) report += std::string(40, 'x') + "\n";  // 287 characters
+  header = before;
+  const auto longSpans = StampImageHeader(header, report, ReportStatus::Current);
+  EXPECT_EQ(StoredImageReport(header), report.substr(0, 5 * 41 - 1));
   EXPECT_EQ(header[240], 0);
-  for (size_t i = 241; i < 256; ++i) EXPECT_EQ(header[i], 0x55);
-  ExpectOnlySpansChanged(before, header, spans);
-  for (const HeaderSpan& span : spans) EXPECT_LE(span.offset + span.length, 241u);
+  ExpectOnlySpansChanged(before, header, longSpans, 241);
   // A single line too long is cut hard.
   header = {};
   StampImageHeader(header, std::string(300, 'y'), ReportStatus::Current);
@@ -128,36 +106,28 @@ TEST(InformationStamp, RoundTripsTheReport) {
   EXPECT_FALSE(HasInformationStamp(header));
   const auto spans = StampInformationHeader(header, "stored\nreport");
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(header.data() + 1)), "AMSAT-VK");
-  EXPECT_EQ(header[7], 'V');
-  EXPECT_EQ(header[8], 'K');
-  EXPECT_EQ(header[14], 13);
-  EXPECT_EQ(header[15], 0);
-  EXPECT_TRUE(HasInformationStamp(header));
-  EXPECT_TRUE(CarriesCompleteStamp(header));
+  EXPECT_EQ(std::tuple(header[14], header[15]), std::tuple(13, 0));
+  EXPECT_TRUE(HasInformationStamp(header) && CarriesCompleteStamp(header));
   EXPECT_EQ(StoredInformationReport(header), "stored\nreport");
   ExpectOnlySpansChanged(before, header, spans);
   EXPECT_EQ(spans.back().offset, 1u);
 }
 
 TEST(Stamps, AreRecognisedByEitherMarkByteShownOnlyWithBothAndReadWithinTheirSpace) {
-  FileHeader header{};
-  header[11] = 'C';
-  EXPECT_TRUE(HasImageStamp(header));
-  EXPECT_FALSE(CarriesCompleteStamp(header));
-  header = {};
-  header[8] = 'K';
-  EXPECT_TRUE(HasInformationStamp(header));
-  EXPECT_FALSE(CarriesCompleteStamp(header));
-
-  // Never read beyond their space, whatever the length byte says.
-  header = Filled('z');
-  header[10] = 255;
-  EXPECT_EQ(StoredImageReport(header).size(), 226u);
-  header[14] = 255;
-  EXPECT_EQ(StoredInformationReport(header).size(), 235u);
-  header = Filled('z');
+  for (const size_t mark : {size_t{11}, size_t{8}}) {
+    FileHeader header{};
+    header[mark] = mark == 11 ? 'C' : 'K';
+    EXPECT_TRUE(mark == 11 ? HasImageStamp(header) : HasInformationStamp(header));
+    EXPECT_FALSE(CarriesCompleteStamp(header));
+  }
+  FileHeader header = Filled('z');
   header[13 + 4] = 0;
   EXPECT_EQ(StoredImageReport(header), "zzzz");
+  // Never read beyond their space, whatever the length byte says.
+  header = Filled('z');
+  header[10] = header[14] = 255;
+  EXPECT_EQ(StoredImageReport(header).size(), 226u);
+  EXPECT_EQ(StoredInformationReport(header).size(), 235u);
 }
 
 }  // namespace

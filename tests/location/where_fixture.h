@@ -1,10 +1,7 @@
 #pragma once
 // Element sets, places and camera files for the tests of the information report.
 
-#include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,7 +13,6 @@ namespace kestrel::location_testing {
 
 // 1998-09-07 10:20:30 UTC.
 inline constexpr uint32_t kCaptureTime = 905163630;
-inline constexpr uint32_t kSecondsPerDay = 86400;
 
 // A UO-22-like element set whose epoch is the start of the capture day.
 inline ElementSet UoSat5Elements() {
@@ -27,8 +23,7 @@ inline ElementSet UoSat5Elements() {
 
 struct NamedPlace {
   std::string_view name;
-  double latitude;
-  double longitude;
+  double latitude, longitude;
 };
 
 inline const std::vector<NamedPlace> kPlaces = {
@@ -38,40 +33,36 @@ inline const std::vector<NamedPlace> kPlaces = {
     {"Nairobi", -1.29, 36.82}, {"Reykjavik", 64.15, -21.94}, {"Tokyo", 35.68, 139.69},
 };
 
-inline Bytes ElementSetFile(
-    std::initializer_list<std::pair<std::string_view, ElementSet>> sets) {
+inline void Append(Bytes& file, const auto& record) {
+  file.insert(file.end(), record.begin(), record.end());
+}
+
+inline Bytes ElementSetFile(const std::vector<std::pair<std::string_view, ElementSet>>& sets) {
   Bytes file;
-  for (const auto& [name, set] : sets) {
-    const auto record = EncodeElementSet(name, set);
-    file.insert(file.end(), record.begin(), record.end());
-  }
+  for (const auto& set : sets) Append(file, EncodeElementSet(set.first, set.second));
   return file;
 }
 
 inline Bytes PlacesFile(const std::vector<NamedPlace>& places) {
   Bytes file;
-  for (const NamedPlace& place : places) {
-    const auto record = EncodePlace(place.name, place.latitude, place.longitude);
-    file.insert(file.end(), record.begin(), record.end());
-  }
+  for (const NamedPlace& p : places) Append(file, EncodePlace(p.name, p.latitude, p.longitude));
   return file;
 }
 
-// A camera file: 256-byte header with the capture time, then pixels.
+// A camera file: a 256-byte header holding the capture time, then pixels.
 inline Bytes CameraFile(uint32_t captureTime, size_t timeOffset = 4, size_t size = 256 + 3000) {
   Bytes file(size);
   for (size_t i = 0; i < size; ++i) file[i] = static_cast<uint8_t>(i * 7 + 3);
-  if (size >= timeOffset + 4) StoreU32(file.data() + timeOffset, captureTime);
+  StoreU32(file.data() + timeOffset, captureTime);
   return file;
 }
 
 // The report on a UO-22 picture taken at kCaptureTime, with UoSat5Elements and kPlaces.
 inline const std::string kTitle =
     std::string(23, ' ') + "UO-22 Image\nRecorded on Mon Sep 07 10:20:30 1998\n";
-inline const std::string kPositionAtEpoch =
-    "           66.7 Degrees North Latitude\n"
-    "         157.4 Degrees East Longitude\n";
-inline const std::string kReportAtEpoch = kTitle + kPositionAtEpoch +
+inline const std::string kReportAtEpoch = kTitle +
+                                          "           66.7 Degrees North Latitude\n"
+                                          "         157.4 Degrees East Longitude\n"
                                           "    54 Deg NorthWest and 2560 kilometres\n"
                                           "        from Anchorage";
 

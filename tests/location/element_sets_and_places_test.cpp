@@ -1,0 +1,139 @@
+// The ground-station files: element-set and place records, and the searches over them.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+
+#include "location/element_set.h"
+#include "location/places.h"
+#include "where_fixture.h"
+
+namespace kestrel {
+namespace {
+using namespace location_testing;
+
+TEST(SatelliteForFile, FollowsTheNameTableLastMatchWinning) {
+  const std::pair<std::string_view, std::optional<std::string_view>> cases[] = {
+      {"U5IW0123", "UO-22"}, {"IM000123", "UO-22"}, {"KA000001", "KO-23"},
+      {"KB1234.IMG", "KO-25"}, {"P1TW0042", "POSAT"}, {"TM1D0042.IMC", "TO-31"},
+      {"KAIM0001", "KO-23"},      // "IM" and "KA" both: the later row wins
+      {"TM000100.IMI", "TO-31"},  // the extension names "IM" too; the "TM" row comes last
+      {"PICTURE.BMP", std::nullopt}, {"", std::nullopt}};
+  for (const auto& [name, satellite] : cases) EXPECT_EQ(SatelliteForFile(name), satellite) << name;
+}
+
+ElementSet Sample(double meanMotion, int16_t epochYear = 98) {
+  return {.epochRevolution = 0x01020304, .epochDay = 250.123456789, .decayRate = -1.5e-7,
+          .inclination = 98.5, .raan = 321.25, .eccentricity = 0.00123, .argPerigee = 45.5,
+          .meanAnomaly = 314.5, .meanMotion = meanMotion, .epochYear = epochYear};
+}
+
+auto Fields(const ElementSet& s) {
+  return std::tuple(s.epochRevolution, s.epochDay, s.decayRate, s.inclination, s.raan,
+                    s.eccentricity, s.argPerigee, s.meanAnomaly, s.meanMotion, s.epochYear);
+}
+
+TEST(ElementSetRecord, HoldsItsFieldsLittleEndianAtTheirOffsets) {
+  const auto record = EncodeElementSet("UO-22", Sample(14.37));
+  ASSERT_EQ(record.size(), 166u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "UO-22");
+  // The revolution at 19, 98.5 (0x4058A00000000000) at 39, the year at 95.
+  EXPECT_EQ(std::tuple(record[19], record[22], record[39 + 7], record[39 + 6], record[39 + 5]),
+            std::tuple(0x04, 0x01, 0x40, 0x58, 0xA0));
+  EXPECT_EQ(std::tuple(record[95], record[96]), std::tuple(98, 0));
+  EXPECT_EQ(Fields(DecodeElementSet(record)), Fields(Sample(14.37)));
+  EXPECT_EQ(DecodeElementSet(EncodeElementSet("X", Sample(14.0, -1))).epochYear, -1);
+}
+
+TEST(FindElementSet, TakesTheFirstRecordWhoseNameHoldsTheDesignationEvenAPartialOne) {
+  Bytes file = ElementSetFile({{"AO-10", Sample(2.05)}, {"UO-2", Sample(14.30)},
+                               {"UoSAT5 UO-22", Sample(14.37)}, {"UO-22", Sample(13.0)},
+                               {"TO-31", Sample(14.23)}});
+  EXPECT_EQ(Fields(FindElementSet(file, "UO-22").value()), Fields(Sample(14.37)));
+  EXPECT_FALSE(FindElementSet(file, "KO-25"));
+  EXPECT_FALSE(FindElementSet({}, "UO-22"));
+  file.resize(4 * 166 + 79);  // cut before the mean motion
+  const ElementSet cut = FindElementSet(file, "TO-31").value();
+  EXPECT_EQ(std::tuple(cut.inclination, cut.meanAnomaly), std::tuple(98.5, 314.5));
+  EXPECT_EQ(std::tuple(cut.meanMotion, cut.epochYear), std::tuple(0.0, 0));  // missing: zero
+
+  // A name without terminator runs on through its record but never into the next one.
+  Bytes unterminated(166, 'A');
+  Append(unterminated, ElementSetFile({{"UO-22", Sample(14.37)}}));
+  EXPECT_EQ(FindElementSet(unterminated, "AUO-22"), std::nullopt);
+  EXPECT_TRUE(FindElementSet(unterminated, "UO-22"));
+}
+
+TEST(PlaceRecord, HoldsNameAndCoordinatesAtTheirOffsets) {
+  const auto record = EncodePlace("Guildford", 51.24, -0.59);
+  ASSERT_EQ(record.size(), 50u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "Guildford");
+  // 51.24 is 0x4049 9EB8 51EB 851F; the longitude is negative.
+  EXPECT_EQ(std::tuple(record[26 + 7], record[26 + 6], record[34 + 7]), std::tuple(0x40, 0x49, 0xBF));
+}
+
+TEST(NearestPlace, MeasuresGreatCircleDistanceAndGivesNoBearingRightOverAPlace) {
+  // A quarter of a great circle along the equator; the program's radius makes a degree
+  // exactly 111.2 km.
+  const auto nearest = NearestPlace(PlacesFile({{"Gulf of Guinea", 0, 0}}), 0, 90);
+  ASSERT_TRUE(nearest);
+  EXPECT_NEAR(nearest->distanceKm, 90 * 111.2, 1e-6);
+  EXPECT_NEAR(nearest->bearingDegrees.value(), 90, 1e-6);
+  EXPECT_TRUE(nearest->pictureLiesEast);
+  const auto over = NearestPlace(PlacesFile({{"Lisbon", 38.72, -9.14}}), 38.72, -9.14);
+  ASSERT_TRUE(over);
+  EXPECT_LT(over->distanceKm, 0.5);
+  EXPECT_FALSE(over->bearingDegrees);
+}
+
+TEST(NearestPlace, NamesThePlaceAndTheSideThePictureLiesOnTheFirstOfATieWinning) {
+  struct Case {
+    std::vector<NamedPlace> places;
+    double latitude, longitude;
+    std::string_view name, word;
+  };
+  const Case cases[] = {
+      {{{"Guildford", 51.24, -0.59}, {"Seoul", 37.57, 126.98}, {"Lisbon", 38.72, -9.14}},
+       52.0, 0.5, "Guildford", "NorthEast"},
+      {{{"West", 10, -5}, {"East", 10, 5}, {"Far", -40, 100}}, 10, 0, "West", "East"},
+      {{{"Surrey Space Centre", 51.24, -0.59}}, 48.0, 5.0, "Surrey Space Centre", "SouthEast"},
+      {{{"Surrey Space Centre", 51.24, -0.59}}, 55.0, -8.0, "Surrey Space Centre", "NorthWest"},
+      {{{"Suva", -18.14, 178.44}}, -18.14, -178.0, "Suva", "East"},  // across the date line
+  };
+  for (const Case& c : cases) {
+    const auto nearest = NearestPlace(PlacesFile(c.places), c.latitude, c.longitude);
+    ASSERT_TRUE(nearest) << c.name;
+    EXPECT_EQ(nearest->name, c.name);
+    EXPECT_EQ(CompassWord(nearest->bearingDegrees.value(), nearest->pictureLiesEast), c.word) << c.name;
+  }
+}
+
+TEST(NearestPlace, PassesOverBrokenRecordsAndReadsAFullWidthNameWithoutItsTerminator) {
+  const double nan = NAN;
+  Bytes places = PlacesFile({{"Broken", nan, 0}, {"Also broken", 10, INFINITY}, {"Dakar", 14.7, -17.4}});
+  const auto partial = EncodePlace("Nearer", 14.0, -17.0);
+  places.insert(places.end(), partial.begin(), partial.begin() + 49);
+  EXPECT_EQ(NearestPlace(places, 14.0, -17.0).value().name, "Dakar");
+  EXPECT_FALSE(NearestPlace({}, 0, 0));
+  EXPECT_FALSE(NearestPlace(PlacesFile({{"Broken", nan, nan}}), 0, 0));
+
+  Bytes fullWidth(50, 0);
+  for (size_t i = 0; i < 26; ++i) fullWidth[i] = static_cast<uint8_t>('a' + i);
+  fullWidth[26] = 0xFF;  // first byte of the latitude, never part of the name
+  EXPECT_EQ(NearestPlace(fullWidth, 0, 0).value().name, "abcdefghijklmnopqrstuvwxyz");
+}
+
+TEST(CompassWord, ChoosesTheLastWordWhoseThresholdThePointPasses) {
+  const std::tuple<double, bool, std::string_view> cases[] = {
+      {0, true, "North"},          {22.5, true, "North"},        {22.6, true, "NorthEast"},
+      {22.6, false, "NorthWest"},  {67.5, false, "NorthWest"},   {67.6, false, "West"},
+      {112.6, true, "SouthEast"},  {112.6, false, "SouthWest"},  {157.6, false, "South"},
+      {180, true, "South"}};
+  for (const auto& [bearing, east, word] : cases) {
+    EXPECT_EQ(CompassWord(bearing, east), word) << bearing << (east ? " east" : " west");
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
