@@ -74,7 +74,7 @@ TEST(SplitDetection, OnlyTheFirstJumpAwayFromTheEdgesIsASplitAndKitsatsIsFiner) 
   }
 }
 
-TEST(SplitCompensation, LowersTheBrighterPartByTheWorkedAmount) {
+TEST(SplitCompensation, MovesThePartAfterTheSplitByTheWorkedAmountUnlessTheStepIsLarge) {
   // 576 rows of 1000 bytes: rows 0..299 average 90.8, rows 300..575 are 110, so the mean is
   // exactly 100 and the after-mean 110; the adjustment is (10 x 300) div 576 = 5.
   Canvas c(1000, 576, 90);
@@ -90,9 +90,8 @@ TEST(SplitCompensation, LowersTheBrighterPartByTheWorkedAmount) {
   // Below the smoothed rows nothing changed; the seam rows lie between their neighbours.
   EXPECT_TRUE(std::equal(c.pixels.begin(), c.pixels.begin() + 294 * 1000, before.begin()));
   for (uint32_t m = 300; m < 304; ++m) EXPECT_LE(c.Row(m)[0], 105);
-}
 
-TEST(SplitCompensation, RaisesADarkerPartClampingAt255AndLeavesALargeDifference) {
+  // A darker part is raised, clamping at 255.
   Canvas dark(1000, 100, 250);
   dark.FillRows(50, 100, 240);
   dark.Row(99)[0] = 255;
@@ -101,6 +100,7 @@ TEST(SplitCompensation, RaisesADarkerPartClampingAt255AndLeavesALargeDifference)
   EXPECT_EQ(dark.Row(80)[1], 242);
   EXPECT_EQ(dark.Row(99)[0], 255);
 
+  // A large difference stays.
   Canvas large(1000, 100, 20);
   large.FillRows(50, 100, 120);
   ASSERT_EQ(large.Analyse("U5IW0001").splitRow, 50u);
