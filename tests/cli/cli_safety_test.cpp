@@ -21,8 +21,8 @@ using testing::ScratchDir;
 using testing::WithFileHeader;
 using testing::WriteBytes;
 
-const std::vector<std::string> kSubcommands = {"act",        "clean",    "compress", "convert",
-                                               "decompress", "identify", "where"};
+const std::vector<std::string> kSubcommands = {"act",      "clean", "compress", "convert", "decompress",
+                                               "identify", "video", "where"};
 
 TEST(CliUsage, HelpVersionAndUsageErrors) {
   struct Case {
@@ -36,7 +36,8 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
       {{"frobnicate"}, 2, ""},
       {{"convert", "a.bmp"}, 2, ""},                                       // no -o
       {{"convert", "a.bmp", "-o", "b.bmp", "--bits", "16"}, 2, ""},
-      {{"convert", "a.bmp", "-o", "b.bmp", "--exposure", "enhanced"}, 2, ""},  // not yet
+      {{"convert", "a.bmp", "-o", "b.bmp", "--exposure", "300"}, 2, ""},
+      {{"convert", "a.bmp", "-o", "b.bmp", "--sharpen", "blur"}, 2, ""},
       {{"act", "a", "--preset", "hubble", "-o", "b.bmp"}, 2, ""},
       {{"identify"}, 2, ""},
       {{"--cancel", "identify", "a", "--cancel"}, 1, ""},  // accepted before and after
