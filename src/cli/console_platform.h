@@ -18,7 +18,7 @@ class ConsolePlatform : public Platform {
   void PopCursor() override {}
   std::unique_ptr<ProgressWindow> OpenProgressWindow(const ProgressRequest& request) override;
   void OpenLoadingLog() override {}
-  void AppendToLoadingLog(std::string_view) override {}
+  void ShowLoadingText(std::string_view) override {}
   void CloseLoadingLog() override {}
   std::optional<std::string> ChooseFileToOpen(const FileChooserRequest&) override {
     return std::nullopt;

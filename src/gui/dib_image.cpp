@@ -91,11 +91,9 @@ std::optional<Bytes> DibFromImage(const QImage& image) {
   const auto width = static_cast<uint32_t>(source.width());
   const auto height = static_cast<uint32_t>(source.height());
   const uint64_t stride = RowLength64(bitCount, width);
-  // The header's size fields are 32 bits wide.
-  const uint64_t headerBytes = kInfoHeaderSize + (bitCount == 8 ? 256 * kEntrySize : 0);
-  if (stride * height + headerBytes > UINT32_MAX) return std::nullopt;
-
+  // None past the picture limit.
   Block dib = NewPackedDib(source.width(), source.height(), bitCount);
+  if (!dib) return std::nullopt;
   uint8_t* table = dib->data() + kInfoHeaderSize;
   if (source.format() == QImage::Format_Grayscale8) {
     FillGreyColourTable(*dib);

@@ -147,9 +147,9 @@ void QtPlatform::OpenLoadingLog() {
   ShowProgressNow();
 }
 
-void QtPlatform::AppendToLoadingLog(std::string_view line) {
+void QtPlatform::ShowLoadingText(std::string_view text) {
   if (!loadingText_) return;
-  loadingText_->appendPlainText(FromUtf8(line));
+  loadingText_->setPlainText(FromUtf8(text));
   ShowProgressNow();
 }
 

@@ -23,7 +23,7 @@ class QtPlatform : public Platform {
   void PopCursor() override;
   std::unique_ptr<ProgressWindow> OpenProgressWindow(const ProgressRequest& request) override;
   void OpenLoadingLog() override;
-  void AppendToLoadingLog(std::string_view line) override;
+  void ShowLoadingText(std::string_view text) override;
   void CloseLoadingLog() override;
   std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) override;

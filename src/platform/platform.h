@@ -63,7 +63,8 @@ class Platform {
 
   // The modeless "Loading Information" window and its log.
   virtual void OpenLoadingLog() = 0;
-  virtual void AppendToLoadingLog(std::string_view line) = 0;
+  // Shows the window's whole text, which the flows keep in the image state.
+  virtual void ShowLoadingText(std::string_view text) = 0;
   virtual void CloseLoadingLog() = 0;
 
   virtual std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) = 0;

@@ -39,7 +39,7 @@ class ScriptedPlatform : public Platform {
   std::vector<FileChooserRequest> openRequests;
   std::vector<FileChooserRequest> saveRequests;
   std::vector<std::shared_ptr<RecordedProgress>> progressWindows;
-  std::vector<std::string> loadingLog;
+  std::string loadingText;  // as last shown
   bool loadingLogOpen = false;
   int cursorDepth = 0;
   int maxCursorDepth = 0;
@@ -58,7 +58,7 @@ class ScriptedPlatform : public Platform {
   void PopCursor() override;
   std::unique_ptr<ProgressWindow> OpenProgressWindow(const ProgressRequest& request) override;
   void OpenLoadingLog() override { loadingLogOpen = true; }
-  void AppendToLoadingLog(std::string_view line) override { loadingLog.emplace_back(line); }
+  void ShowLoadingText(std::string_view text) override { loadingText = text; }
   void CloseLoadingLog() override { loadingLogOpen = false; }
   std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) override;

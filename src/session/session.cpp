@@ -23,12 +23,12 @@ void ShowMessage(Session& session, std::string_view text, std::string_view capti
 
 void SetLoadingText(Session& session, std::string text) {
   session.state.loadingText = std::move(text);
-  session.platform.AppendToLoadingLog(session.state.loadingText);
+  session.platform.ShowLoadingText(session.state.loadingText);
 }
 
 void AppendLoadingText(Session& session, std::string_view text) {
   session.state.loadingText += text;
-  session.platform.AppendToLoadingLog(text);
+  session.platform.ShowLoadingText(session.state.loadingText);
 }
 
 int SendCommand(Session& session, int command, int parameter) {
