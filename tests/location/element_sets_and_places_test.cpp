@@ -34,16 +34,21 @@ auto Fields(const ElementSet& s) {
                     s.eccentricity, s.argPerigee, s.meanAnomaly, s.meanMotion, s.epochYear);
 }
 
-TEST(ElementSetRecord, HoldsItsFieldsLittleEndianAtTheirOffsets) {
+TEST(Records, HoldTheirFieldsLittleEndianAtTheirOffsets) {
   const auto record = EncodeElementSet("UO-22", Sample(14.37));
   ASSERT_EQ(record.size(), 166u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "UO-22");
   // The revolution at 19, 98.5 (0x4058A00000000000) at 39, the year at 95.
-  EXPECT_EQ(std::tuple(record[19], record[22], record[39 + 7], record[39 + 6], record[39 + 5]),
-            std::tuple(0x04, 0x01, 0x40, 0x58, 0xA0));
-  EXPECT_EQ(std::tuple(record[95], record[96]), std::tuple(98, 0));
+  EXPECT_EQ(std::tuple(record[19], record[22], record[39 + 7], record[39 + 6], record[39 + 5], record[95], record[96]),
+            std::tuple(0x04, 0x01, 0x40, 0x58, 0xA0, 98, 0));
   EXPECT_EQ(Fields(DecodeElementSet(record)), Fields(Sample(14.37)));
   EXPECT_EQ(DecodeElementSet(EncodeElementSet("X", Sample(14.0, -1))).epochYear, -1);
+
+  const auto place = EncodePlace("Guildford", 51.24, -0.59);
+  ASSERT_EQ(place.size(), 50u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(place.data())), "Guildford");
+  // 51.24 is 0x4049 9EB8 51EB 851F at 26; the longitude at 34 is negative.
+  EXPECT_EQ(std::tuple(place[26 + 7], place[26 + 6], place[34 + 7]), std::tuple(0x40, 0x49, 0xBF));
 }
 
 TEST(FindElementSet, TakesTheFirstRecordWhoseNameHoldsTheDesignationEvenAPartialOne) {
@@ -65,26 +70,16 @@ TEST(FindElementSet, TakesTheFirstRecordWhoseNameHoldsTheDesignationEvenAPartial
   EXPECT_TRUE(FindElementSet(unterminated, "UO-22"));
 }
 
-TEST(PlaceRecord, HoldsNameAndCoordinatesAtTheirOffsets) {
-  const auto record = EncodePlace("Guildford", 51.24, -0.59);
-  ASSERT_EQ(record.size(), 50u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "Guildford");
-  // 51.24 is 0x4049 9EB8 51EB 851F; the longitude is negative.
-  EXPECT_EQ(std::tuple(record[26 + 7], record[26 + 6], record[34 + 7]), std::tuple(0x40, 0x49, 0xBF));
-}
-
 TEST(NearestPlace, MeasuresGreatCircleDistanceAndGivesNoBearingRightOverAPlace) {
   // A quarter of a great circle along the equator; the program's radius makes a degree
   // exactly 111.2 km.
-  const auto nearest = NearestPlace(PlacesFile({{"Gulf of Guinea", 0, 0}}), 0, 90);
-  ASSERT_TRUE(nearest);
-  EXPECT_NEAR(nearest->distanceKm, 90 * 111.2, 1e-6);
-  EXPECT_NEAR(nearest->bearingDegrees.value(), 90, 1e-6);
-  EXPECT_TRUE(nearest->pictureLiesEast);
-  const auto over = NearestPlace(PlacesFile({{"Lisbon", 38.72, -9.14}}), 38.72, -9.14);
-  ASSERT_TRUE(over);
-  EXPECT_LT(over->distanceKm, 0.5);
-  EXPECT_FALSE(over->bearingDegrees);
+  const auto nearest = NearestPlace(PlacesFile({{"Gulf of Guinea", 0, 0}}), 0, 90).value();
+  EXPECT_NEAR(nearest.distanceKm, 90 * 111.2, 1e-6);
+  EXPECT_NEAR(nearest.bearingDegrees.value(), 90, 1e-6);
+  EXPECT_TRUE(nearest.pictureLiesEast);
+  const auto over = NearestPlace(PlacesFile({{"Lisbon", 38.72, -9.14}}), 38.72, -9.14).value();
+  EXPECT_LT(over.distanceKm, 0.5);
+  EXPECT_FALSE(over.bearingDegrees);
 }
 
 TEST(NearestPlace, NamesThePlaceAndTheSideThePictureLiesOnTheFirstOfATieWinning) {
@@ -110,13 +105,12 @@ TEST(NearestPlace, NamesThePlaceAndTheSideThePictureLiesOnTheFirstOfATieWinning)
 }
 
 TEST(NearestPlace, PassesOverBrokenRecordsAndReadsAFullWidthNameWithoutItsTerminator) {
-  const double nan = NAN;
-  Bytes places = PlacesFile({{"Broken", nan, 0}, {"Also broken", 10, INFINITY}, {"Dakar", 14.7, -17.4}});
+  Bytes places = PlacesFile({{"Broken", NAN, 0}, {"Also broken", 10, INFINITY}, {"Dakar", 14.7, -17.4}});
   const auto partial = EncodePlace("Nearer", 14.0, -17.0);
   places.insert(places.end(), partial.begin(), partial.begin() + 49);
   EXPECT_EQ(NearestPlace(places, 14.0, -17.0).value().name, "Dakar");
   EXPECT_FALSE(NearestPlace({}, 0, 0));
-  EXPECT_FALSE(NearestPlace(PlacesFile({{"Broken", nan, nan}}), 0, 0));
+  EXPECT_FALSE(NearestPlace(PlacesFile({{"Broken", NAN, NAN}}), 0, 0));
 
   Bytes fullWidth(50, 0);
   for (size_t i = 0; i < 26; ++i) fullWidth[i] = static_cast<uint8_t>('a' + i);

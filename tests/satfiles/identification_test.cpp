@@ -115,16 +115,14 @@ TEST(IdentifyImageFile, ProbedSizeOverridesTheNameButKeepsItsFlags) {
 TEST(IdentifyImageFile, MissingFileOrDirectoryLeavesTheRecordAndSaysSo) {
   SessionFixture f;
   std::filesystem::create_directory(f.dir / "U5IW0002");
+  f.session.state.identification = IdentifyByName("KBIW0001");
   for (const char* name : {"u5iw0001", "U5IW0002"}) {
-    f.platform.boxes.clear();
-    f.session.state.identification = IdentifyByName("KBIW0001");
     f.session.state.currentFilePath = name;
     EXPECT_FALSE(IdentifyImageFile(f.session));
-    ASSERT_EQ(f.platform.boxes.size(), 1u);
-    EXPECT_EQ(f.platform.boxes[0].text, "Can't open file " + ToUpperAscii(name));
-    EXPECT_EQ(f.platform.boxes[0].caption, "Error");
     EXPECT_EQ(f.session.state.identification.fileWidth, 511);
   }
+  EXPECT_EQ(f.platform.BoxTexts(), (std::vector<std::string>{"Can't open file U5IW0001", "Can't open file U5IW0002"}));
+  for (const RecordedBox& box : f.platform.boxes) EXPECT_EQ(box.caption, "Error");
 }
 
 }  // namespace
