@@ -47,10 +47,8 @@ int RunDecompress(Session& session) {
     DecompressColouredSet(session, {.showInformation = false, .keepDecodedFiles = options.keep});
     if (!session.state.current.imageDisplayable) return kExitFailure;
   } else {
-    SingleImageDecompression decompression;
-    decompression.showInformation = false;
-    decompression.keepDecodedFile = options.keep;
-    if (!DecompressSingleImage(session, decompression)) return kExitFailure;
+    if (!DecompressSingleImage(session, {.showInformation = false, .keepDecodedFiles = options.keep}))
+      return kExitFailure;
   }
 
   // By default the picture goes beside the pair, named after the decoded file.

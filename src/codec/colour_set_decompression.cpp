@@ -67,7 +67,7 @@ SearchPass Search(Session& session, const std::string& chosen, bool secondNumber
 }
 
 void DeleteTransitFiles(Session& session, const std::array<std::string, 3>& slots,
-                        const SetDecompression& options) {
+                        const DecompressionOptions& options) {
   if (options.keepDecodedFiles) return;
   for (const std::string& slot : slots) {
     if (slot.empty()) continue;
@@ -86,7 +86,7 @@ bool Fail(Session& session, std::string_view text, std::string_view caption) {
   return false;
 }
 
-bool ColourEnding(Session& session, const SearchPass& pass, const SetDecompression& options) {
+bool ColourEnding(Session& session, const SearchPass& pass, const DecompressionOptions& options) {
   ImageState& s = session.state;
   if (!ComposeColourSet(session, pass.slots)) {
     DeleteTransitFiles(session, pass.slots, options);
@@ -99,7 +99,7 @@ bool ColourEnding(Session& session, const SearchPass& pass, const SetDecompressi
   return true;
 }
 
-bool SingleEnding(Session& session, const SearchPass& pass, const SetDecompression& options) {
+bool SingleEnding(Session& session, const SearchPass& pass, const DecompressionOptions& options) {
   ImageState& s = session.state;
   if (pass.foundForLastPlane == 1 && pass.slots[0].empty())
     return Fail(session, "Incomplete Image Set Found", "Single Image Error");
@@ -123,7 +123,7 @@ bool SingleEnding(Session& session, const SearchPass& pass, const SetDecompressi
 
 }  // namespace
 
-bool DecompressTmsatSet(Session& session, const SetDecompression& options) {
+bool DecompressTmsatSet(Session& session, const DecompressionOptions& options) {
   ImageState& s = session.state;
   const std::string chosen = ToUpperAscii(s.currentFilePath);
   if (chosen.size() <= kExtensionKindIndex) {
@@ -156,7 +156,7 @@ bool DecompressTmsatSet(Session& session, const SetDecompression& options) {
   return SingleEnding(session, pass, options);
 }
 
-bool DecompressColouredSet(Session& session, const SetDecompression& options) {
+bool DecompressColouredSet(Session& session, const DecompressionOptions& options) {
   ImageState& s = session.state;
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   WaitCursor wait(session.platform);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "session/current_image.h"
+#include "codec/colour_set_decompression.h"
 #include "codec/pair_decoder.h"
 #include "codec/pair_format.h"
 #include "location/image_information.h"
@@ -122,15 +123,16 @@ bool DecodeAndWrite(Session& session, bool secondNumbering) {
   return true;
 }
 
-// For a TMSat name: the thumbnail's name, and whether its compressed partner is only there in
-// the second numbering.
-bool TmsatSecondNumbering(Session& session, const std::string& thumbnailName) {
-  const auto exists = [&](const std::string& name) {
-    return !name.empty() && FindFileIgnoringCase(session.currentDirectory, name).has_value();
+// A TMSat pair chosen by its thumbnail is looked for by its compressed file, in the second
+// numbering when only that one exists.
+void ChooseTmsatCompressedName(Session& session, std::string& name) {
+  if (name[kExtensionKindIndex] != 'T') return;
+  const auto exists = [&](const std::string& candidate) {
+    return FindFileIgnoringCase(session.currentDirectory, candidate).has_value();
   };
-  return thumbnailName.size() > kNumberingIndex && thumbnailName[kNumberingIndex] == '1' &&
-         !exists(DecoderNamesFor(thumbnailName, false).compressed) &&
-         exists(DecoderNamesFor(thumbnailName, true).compressed);
+  const std::string first = DecoderNamesFor(name, false).compressed;
+  const std::string second = DecoderNamesFor(name, true).compressed;
+  name = !exists(first) && name[kNumberingIndex] == '1' && exists(second) ? second : first;
 }
 
 }  // namespace
@@ -145,24 +147,26 @@ bool DecompressPair(Session& session, bool secondNumbering) {
   }
 }
 
-bool DecompressSingleImage(Session& session, const SingleImageDecompression& options) {
+bool DecompressSingleImage(Session& session, const DecompressionOptions& options) {
   ImageState& s = session.state;
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   WaitCursor wait(session.platform);
   ResetProcessingState(session);
   s.processing.compressionDone = true;
 
-  // TMSat and "FB" pairs are chosen by any of their names; the thumbnail is the one that
-  // carries 'T' as the last letter of its extension.
+  // A TMSat picture is one plane of the set decompression; "FB" pairs are chosen by any of
+  // their names and the thumbnail carries 'T' as the last letter of its extension.
   std::string& name = s.currentFilePath;
+  if (name.starts_with("TM") && name.size() > kExtensionKindIndex) {
+    ChooseTmsatCompressedName(session, name);
+    s.processing.decompressAsColourSet = false;
+    return DecompressTmsatSet(session, options) && s.current.imageDisplayable;
+  }
   bool secondNumbering = false;
   if (name.starts_with("FB") && name.size() > kExtensionKindIndex) {
     secondNumbering = true;
     name[kNumberingIndex] = '1';
     name[kExtensionKindIndex] = 'T';
-  } else if (name.starts_with("TM") && name.size() > kExtensionKindIndex) {
-    name[kExtensionKindIndex] = 'T';
-    secondNumbering = TmsatSecondNumbering(session, name);
   }
   if (!DecompressPair(session, secondNumbering)) return false;
   const std::string decodedName = s.currentFilePath;
@@ -178,7 +182,7 @@ bool DecompressSingleImage(Session& session, const SingleImageDecompression& opt
     if (decodedKind) name[kKindIndex] = 'D';
   }
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
-  if (!options.keepDecodedFile) {
+  if (!options.keepDecodedFiles) {
     std::error_code ignored;
     fs::remove(ResolveFileName(session.currentDirectory, decodedName), ignored);
   }

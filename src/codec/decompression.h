@@ -13,9 +13,9 @@ struct Session;
 // the thumbnail has '1'. Shows the reason and returns false when the pair cannot be decoded.
 bool DecompressPair(Session& session, bool secondNumbering);
 
-struct SingleImageDecompression {
-  bool showInformation = true;   // the image information report for the picture
-  bool keepDecodedFile = false;  // leave the decoded transit file behind
+struct DecompressionOptions {
+  bool showInformation = true;    // the image information report for the picture
+  bool keepDecodedFiles = false;  // leave the decoded transit files behind
 };
 
 // Decompress > Single Image after its dialog: the chosen name is in the current file path.
@@ -23,6 +23,6 @@ struct SingleImageDecompression {
 // deletes the decoded file again. "FB" names are taken in the second numbering; a TMSat name
 // is decoded as one pair, in the second numbering when only that one exists. True when a
 // picture is on show; on a failed decoding nothing is loaded and nothing is deleted.
-bool DecompressSingleImage(Session& session, const SingleImageDecompression& options = {});
+bool DecompressSingleImage(Session& session, const DecompressionOptions& options = {});
 
 }  // namespace kestrel

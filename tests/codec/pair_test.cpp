@@ -293,7 +293,7 @@ struct PairFlowTest : ::testing::Test, testing::SessionFixture {
     state.current.imageDisplayable = true;
     return DecompressPair(session, false);
   }
-  bool DecompressAndShow(const std::string& chosen, SingleImageDecompression options = {false, false}) {
+  bool DecompressAndShow(const std::string& chosen, DecompressionOptions options = {false, false}) {
     state.currentFilePath = chosen;
     return DecompressSingleImage(session, options);
   }
