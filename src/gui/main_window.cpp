@@ -6,7 +6,9 @@
 
 #include "session/current_image.h"
 #include "gui/picture_view.h"
+#include "codec/colour_set_decompression.h"
 #include "location/image_information.h"
+#include "satfiles/video.h"
 #include "shell/open_file.h"
 
 namespace kestrel::gui {
@@ -33,10 +35,10 @@ bool MainWindow::OpenFile(const std::filesystem::path& file) {
       session_.state.shownImage.reset();
       return ShowImageInformation(session_, session_.state.currentFilePath) != 0;
     case OpenResult::CompressedImage:
+      session_.state.processing.compressionDone = true;
+      return DecompressTmsatSet(session_);
     case OpenResult::Video:
-      // Decompression and playback have no window of their own yet.
-      return ShowErrorBox(session_, "%s cannot be opened by Kestrel yet",
-                          session_.state.currentFilePath.c_str()) != 0;
+      return PlayTmsatVideo(session_, session_.state.currentFilePath);
   }
   return false;
 }
