@@ -59,14 +59,12 @@ TEST(SplitDetection, OnlyTheFirstJumpAwayFromTheEdgesIsASplitAndKitsatsIsFiner) 
     std::optional<uint32_t> split;
   };
   // A jump of 5 x 1000 = 5000 lies between the KITSAT threshold and the others'.
-  const Case cases[] = {{"U5IW0001", 2048, 100, {{10, 100, 80}}, {}},
-                        {"U5IW0001", 2048, 100, {{20, 100, 80}}, {}},
-                        {"U5IW0001", 2048, 100, {{80, 100, 80}}, {}},
-                        {"U5IW0001", 2048, 100, {{21, 22, 80}}, 21},
-                        {"U5IW0001", 2048, 200, {{60, 120, 80}, {120, 200, 30}}, 60},
-                        {"KAIW0001", 1000, 100, {{50, 100, 55}}, 50},
-                        {"XXKB0001", 1000, 100, {{50, 100, 55}}, 50},
-                        {"U5IW0001", 1000, 100, {{50, 100, 55}}, {}}};
+  const Case cases[] = {
+      {"U5IW0001", 2048, 100, {{10, 100, 80}}, {}}, {"U5IW0001", 2048, 100, {{20, 100, 80}}, {}},
+      {"U5IW0001", 2048, 100, {{80, 100, 80}}, {}}, {"U5IW0001", 2048, 100, {{21, 22, 80}}, 21},
+      {"U5IW0001", 2048, 200, {{60, 120, 80}, {120, 200, 30}}, 60},
+      {"KAIW0001", 1000, 100, {{50, 100, 55}}, 50}, {"XXKB0001", 1000, 100, {{50, 100, 55}}, 50},
+      {"U5IW0001", 1000, 100, {{50, 100, 55}}, {}}};
   for (const Case& c : cases) {
     Canvas canvas(c.width, c.height, 50);
     for (const auto& [from, to, value] : c.bands) canvas.FillRows(from, to, value);
