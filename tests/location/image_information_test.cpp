@@ -231,8 +231,7 @@ std::string AsBoxLine(const std::string& text) {
 
 TEST(WhereCli, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
   testing::ScratchDir dir;  // kestrel-cli reads the files a user names
-  std::string kep = (dir / "keps.bin").string();
-  const std::string obs = (dir / "places.bin").string();
+  const std::string kep = (dir / "keps.bin").string(), obs = (dir / "places.bin").string();
   WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}}));
   WriteBytes(obs, PlacesFile(kPlaces));
   struct Case {
@@ -257,16 +256,11 @@ TEST(WhereCli, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
     EXPECT_EQ(after == picture, !c.stamp || !c.captureTime);
     EXPECT_EQ(std::string(after.begin() + 11, after.begin() + 13) == "Cj", c.stamp && c.captureTime);
   }
-
-  kep = (dir / "nowhere.kep").string();
-  const auto noSets = RunProgram(KESTREL_CLI_PATH, {"where", "u5iw0001", "--kep", kep, "--obs", obs},
-                                 dir.path());
-  EXPECT_EQ(noSets.exitCode, 1);
-  EXPECT_EQ(noSets.out, "");
-  EXPECT_EQ(noSets.err, "[Error] Cannot open file " + kep + "\n");
-  const auto gone = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0009").string()});
-  EXPECT_EQ(gone.exitCode, 1);
-  EXPECT_EQ(gone.err, "[Error] Can't open file U5IW0009\n");
+  const std::string nowhere = (dir / "nowhere.kep").string();
+  auto run = RunProgram(KESTREL_CLI_PATH, {"where", "u5iw0001", "--kep", nowhere, "--obs", obs}, dir.path());
+  EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tuple(1, "", "[Error] Cannot open file " + nowhere + "\n"));
+  run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0009").string()});
+  EXPECT_EQ(std::tie(run.exitCode, run.err), std::tuple(1, "[Error] Can't open file U5IW0009\n"));
   for (const std::vector<std::string>& args : {std::vector<std::string>{"where"}, {"where", "A", "B"},
                                                {"where", "A", "--kep"}})
     EXPECT_EQ(RunProgram(KESTREL_CLI_PATH, args).exitCode, 2) << args.size();

@@ -153,7 +153,7 @@ TEST(LoadSingleImage, WrongSizeWarnsOnceAndStillLoadsExceptForWideAngleThumbnail
   EXPECT_EQ((*Load(f, "KBE00001", oneShort))[kPixels + (575 - 3) * 612 + 40], rows[3][40]);
 }
 
-TEST(LoadSingleImage, LeavesFilteredExposureCopiesAndRampForTheEditCommands) {
+TEST(LoadSingleImage, LeavesFilteredExposureCopiesRampAndFlagsForTheEditCommands) {
   SessionFixture f;
   ImageState& s = f.session.state;
   Bytes body(611 * 576, 80);
@@ -175,6 +175,11 @@ TEST(LoadSingleImage, LeavesFilteredExposureCopiesAndRampForTheEditCommands) {
   const size_t pixelArea = (612 * 576 / 4096 + 3) * 4096;
   EXPECT_EQ(std::tuple(dib->size(), LoadInfoHeader(*dib)->biSizeImage, s.topDownCopy->size()),
             std::tuple(kPixels + pixelArea, pixelArea, pixelArea));
+  // What the edit commands may do with a fresh picture.
+  EXPECT_TRUE(s.processing.darkenAvailable && s.processing.lightenAvailable && s.processing.rotationAvailable &&
+              s.pixelAdjustAvailable && !s.processing.enhancedAvailable);
+  EXPECT_FALSE(s.processing.sharpenDefaultUsed || s.processing.sharpenMoreUsed || s.processing.sharpenHiDefUsed ||
+               s.processing.sharpenPreviewUsed);
   ASSERT_EQ(s.exposureRamp.size(), 2048u);
   EXPECT_EQ(std::tuple(s.exposureRamp[4 * 127], s.exposureRamp[4 * 200 + 1], s.exposureRamp[4 * 384 + 3]),
             std::tuple(0, 72, 255));
