@@ -20,6 +20,10 @@ class ConsolePlatform : public Platform {
   void OpenLoadingLog() override {}
   void ShowLoadingText(std::string_view) override {}
   void CloseLoadingLog() override {}
+  bool RunRegisterFilesDialog(const RegisterFilesForm&,
+                              const std::function<bool(const RegisterFilesForm&)>&) override {
+    return false;  // no dialogs in batch work: as if cancelled
+  }
   std::optional<std::string> ChooseFileToOpen(const FileChooserRequest&) override {
     return std::nullopt;
   }

@@ -16,6 +16,7 @@
 
 #include "gui/dib_image.h"
 #include "gui/main_window.h"
+#include "gui/register_files_dialog.h"
 
 namespace kestrel::gui {
 namespace {
@@ -151,6 +152,13 @@ void QtPlatform::ShowLoadingText(std::string_view text) {
   if (!loadingText_) return;
   loadingText_->setPlainText(FromUtf8(text));
   ShowProgressNow();
+}
+
+bool QtPlatform::RunRegisterFilesDialog(
+    const RegisterFilesForm& form, const std::function<bool(const RegisterFilesForm&)>& accept) {
+  RegisterFilesDialog dialog(form, accept, &window_);
+  window_.PlaceOverClientArea(dialog);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void QtPlatform::CloseLoadingLog() {

@@ -25,6 +25,8 @@ class QtPlatform : public Platform {
   void OpenLoadingLog() override;
   void ShowLoadingText(std::string_view text) override;
   void CloseLoadingLog() override;
+  bool RunRegisterFilesDialog(const RegisterFilesForm& form,
+                              const std::function<bool(const RegisterFilesForm&)>& accept) override;
   std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) override;
   bool ClipboardHasDib() override;

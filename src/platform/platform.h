@@ -4,6 +4,7 @@
 // implement it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,16 @@ struct FileChooserRequest {
   std::string suggestedName;
 };
 
+// The entries of the Register Files dialog: where the ground-station files and the pictures
+// are, and the two defaults. Directories are kept exactly as typed.
+struct RegisterFilesForm {
+  std::string elementSetDirectory;
+  std::string placesDirectory;
+  std::string imagesDirectory;
+  bool imageSets = false;
+  bool sharpen = false;
+};
+
 // What changed about the picture on show, so the window redraws only what it must.
 enum class PictureChange {
   Installed,       // a new picture: fit the window and repaint
@@ -66,6 +77,12 @@ class Platform {
   // Shows the window's whole text, which the flows keep in the image state.
   virtual void ShowLoadingText(std::string_view text) = 0;
   virtual void CloseLoadingLog() = 0;
+
+  // Runs the modal Register Files dialog filled from `form`. Each OK hands the entries to
+  // `accept`, which checks and keeps them and answers whether the dialog may close; Escape
+  // does nothing. False when the user pressed Cancel.
+  virtual bool RunRegisterFilesDialog(const RegisterFilesForm& form,
+                                      const std::function<bool(const RegisterFilesForm&)>& accept) = 0;
 
   virtual std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) = 0;
   virtual std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) = 0;

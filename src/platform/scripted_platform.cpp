@@ -27,6 +27,17 @@ class ScriptedProgressWindow : public ProgressWindow {
 
 }  // namespace
 
+bool ScriptedPlatform::RunRegisterFilesDialog(
+    const RegisterFilesForm& form, const std::function<bool(const RegisterFilesForm&)>& accept) {
+  registerFilesShown.push_back(form);
+  while (!registerFilesEntries.empty()) {
+    const RegisterFilesForm entries = registerFilesEntries.front();
+    registerFilesEntries.pop_front();
+    if (accept(entries)) return true;
+  }
+  return false;
+}
+
 BoxAnswer ScriptedPlatform::ShowMessageBox(std::string_view text, std::string_view boxCaption,
                                            BoxIcon icon, BoxButtons buttons) {
   boxes.push_back({std::string(text), std::string(boxCaption), icon, buttons});

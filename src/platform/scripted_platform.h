@@ -34,6 +34,9 @@ class ScriptedPlatform : public Platform {
   std::deque<BoxAnswer> boxAnswers;
   std::deque<std::optional<std::string>> openAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
+  // Entries typed into the Register Files dialog, one per OK; when none are left, Cancel.
+  std::deque<RegisterFilesForm> registerFilesEntries;
+  std::vector<RegisterFilesForm> registerFilesShown;  // the form as each dialog opened
 
   std::vector<RecordedBox> boxes;
   std::vector<FileChooserRequest> openRequests;
@@ -60,6 +63,8 @@ class ScriptedPlatform : public Platform {
   void OpenLoadingLog() override { loadingLogOpen = true; }
   void ShowLoadingText(std::string_view text) override { loadingText = text; }
   void CloseLoadingLog() override { loadingLogOpen = false; }
+  bool RunRegisterFilesDialog(const RegisterFilesForm& form,
+                              const std::function<bool(const RegisterFilesForm&)>& accept) override;
   std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) override;
   bool ClipboardHasDib() override { return clipboard.has_value(); }
