@@ -24,10 +24,10 @@ class ConsolePlatform : public Platform {
                               const std::function<bool(const RegisterFilesForm&)>&) override {
     return false;  // no dialogs in batch work: as if cancelled
   }
-  std::optional<std::string> ChooseFileToOpen(const FileChooserRequest&) override {
+  std::optional<FileChoice> ChooseFileToOpen(const FileChooserRequest&) override {
     return std::nullopt;
   }
-  std::optional<std::string> ChooseFileToSave(const FileChooserRequest&) override {
+  std::optional<FileChoice> ChooseFileToSave(const FileChooserRequest&) override {
     return std::nullopt;
   }
   bool ClipboardHasDib() override { return false; }

@@ -167,9 +167,9 @@ void QtPlatform::CloseLoadingLog() {
 
 namespace {
 
-std::optional<std::string> ChosenFile(const QString& path) {
+std::optional<FileChoice> ChosenFile(const QString& path, const FileChooserRequest& request) {
   if (path.isEmpty()) return std::nullopt;
-  return QFile::encodeName(path).toStdString();
+  return FileChoice{QFile::encodeName(path).toStdString(), request.formatWord.value_or(0)};
 }
 
 QString StartPath(const FileChooserRequest& request) {
@@ -181,20 +181,29 @@ QString StartPath(const FileChooserRequest& request) {
 
 QString Filters(const FileChooserRequest& request) {
   QStringList filters;
-  for (const std::string& filter : request.filters) filters << FromUtf8(filter);
+  for (const FileFilter& filter : request.filters) {
+    QStringList patterns;
+    for (const std::string& pattern : filter.patterns) patterns << FromUtf8(pattern);
+    filters << FromUtf8(filter.description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
+  }
   return filters.join(QStringLiteral(";;"));
 }
 
 }  // namespace
 
-std::optional<std::string> QtPlatform::ChooseFileToOpen(const FileChooserRequest& request) {
+std::optional<FileChoice> QtPlatform::ChooseFileToOpen(const FileChooserRequest& request) {
   return ChosenFile(QFileDialog::getOpenFileName(&window_, FromUtf8(request.title),
-                                                 StartPath(request), Filters(request)));
+                                                 StartPath(request), Filters(request), nullptr,
+                                                 QFileDialog::DontUseNativeDialog),
+                    request);
 }
 
-std::optional<std::string> QtPlatform::ChooseFileToSave(const FileChooserRequest& request) {
+std::optional<FileChoice> QtPlatform::ChooseFileToSave(const FileChooserRequest& request) {
   return ChosenFile(QFileDialog::getSaveFileName(&window_, FromUtf8(request.title),
-                                                 StartPath(request), Filters(request)));
+                                                 StartPath(request), Filters(request), nullptr,
+                                                 QFileDialog::DontUseNativeDialog),
+                    request);
 }
 
 bool QtPlatform::ClipboardHasDib() {

@@ -27,8 +27,8 @@ class QtPlatform : public Platform {
   void CloseLoadingLog() override;
   bool RunRegisterFilesDialog(const RegisterFilesForm& form,
                               const std::function<bool(const RegisterFilesForm&)>& accept) override;
-  std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) override;
-  std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) override;
+  std::optional<FileChoice> ChooseFileToOpen(const FileChooserRequest& request) override;
+  std::optional<FileChoice> ChooseFileToSave(const FileChooserRequest& request) override;
   bool ClipboardHasDib() override;
   std::optional<std::vector<uint8_t>> ReadClipboardDib() override;
   void WriteClipboardDib(const std::vector<uint8_t>& dib) override;

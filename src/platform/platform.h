@@ -35,11 +35,31 @@ struct ProgressRequest {
   std::string line;   // the static line under the title
 };
 
+// A kind of file a chooser offers: its description and the name patterns that list it
+// ("TM??????.IMI"); names match the patterns whatever their case.
+struct FileFilter {
+  std::string description;
+  std::vector<std::string> patterns;
+};
+
+// The bits of a bitmap format word: a depth and a compression, one button each.
+enum FormatBit : uint16_t {
+  kFormat1Bpp = 1, kFormat4Bpp = 2, kFormat8Bpp = 4, kFormat24Bpp = 8,
+  kFormatRle4 = 16, kFormatRle8 = 32, kFormatRgb = 64,
+};
+
 struct FileChooserRequest {
   std::string title;
   std::string directory;
-  std::vector<std::string> filters;  // e.g. "Bitmap files (*.bmp *.dib *.rle)"
+  std::vector<FileFilter> filters;  // the first is chosen at the start
   std::string suggestedName;
+  // Saving a bitmap: the format panel, with the buttons of this word preselected.
+  std::optional<uint16_t> formatWord;
+};
+
+struct FileChoice {
+  std::string path;         // as chosen: a full path, or a name as typed
+  uint16_t formatWord = 0;  // the format panel's buttons when it was offered
 };
 
 // The entries of the Register Files dialog: where the ground-station files and the pictures
@@ -84,8 +104,9 @@ class Platform {
   virtual bool RunRegisterFilesDialog(const RegisterFilesForm& form,
                                       const std::function<bool(const RegisterFilesForm&)>& accept) = 0;
 
-  virtual std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) = 0;
-  virtual std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) = 0;
+  // None when the user cancelled.
+  virtual std::optional<FileChoice> ChooseFileToOpen(const FileChooserRequest& request) = 0;
+  virtual std::optional<FileChoice> ChooseFileToSave(const FileChooserRequest& request) = 0;
 
   // Clipboard in the packed-DIB format.
   virtual bool ClipboardHasDib() = 0;

@@ -65,7 +65,7 @@ std::unique_ptr<ProgressWindow> ScriptedPlatform::OpenProgressWindow(
   return std::make_unique<ScriptedProgressWindow>(record);
 }
 
-std::optional<std::string> ScriptedPlatform::ChooseFileToOpen(const FileChooserRequest& request) {
+std::optional<FileChoice> ScriptedPlatform::ChooseFileToOpen(const FileChooserRequest& request) {
   openRequests.push_back(request);
   if (openAnswers.empty()) return std::nullopt;
   auto answer = openAnswers.front();
@@ -73,7 +73,7 @@ std::optional<std::string> ScriptedPlatform::ChooseFileToOpen(const FileChooserR
   return answer;
 }
 
-std::optional<std::string> ScriptedPlatform::ChooseFileToSave(const FileChooserRequest& request) {
+std::optional<FileChoice> ScriptedPlatform::ChooseFileToSave(const FileChooserRequest& request) {
   saveRequests.push_back(request);
   if (saveAnswers.empty()) return std::nullopt;
   auto answer = saveAnswers.front();

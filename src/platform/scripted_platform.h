@@ -32,8 +32,8 @@ class ScriptedPlatform : public Platform {
  public:
   // Answers to the next boxes, in order; a box with none queued is answered OK (or Yes).
   std::deque<BoxAnswer> boxAnswers;
-  std::deque<std::optional<std::string>> openAnswers;
-  std::deque<std::optional<std::string>> saveAnswers;
+  std::deque<std::optional<FileChoice>> openAnswers;
+  std::deque<std::optional<FileChoice>> saveAnswers;
   // Entries typed into the Register Files dialog, one per OK; when none are left, Cancel.
   std::deque<RegisterFilesForm> registerFilesEntries;
   std::vector<RegisterFilesForm> registerFilesShown;  // the form as each dialog opened
@@ -65,8 +65,8 @@ class ScriptedPlatform : public Platform {
   void CloseLoadingLog() override { loadingLogOpen = false; }
   bool RunRegisterFilesDialog(const RegisterFilesForm& form,
                               const std::function<bool(const RegisterFilesForm&)>& accept) override;
-  std::optional<std::string> ChooseFileToOpen(const FileChooserRequest& request) override;
-  std::optional<std::string> ChooseFileToSave(const FileChooserRequest& request) override;
+  std::optional<FileChoice> ChooseFileToOpen(const FileChooserRequest& request) override;
+  std::optional<FileChoice> ChooseFileToSave(const FileChooserRequest& request) override;
   bool ClipboardHasDib() override { return clipboard.has_value(); }
   std::optional<std::vector<uint8_t>> ReadClipboardDib() override { return clipboard; }
   void WriteClipboardDib(const std::vector<uint8_t>& dib) override { clipboard = dib; }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "base/block.h"
@@ -29,6 +30,18 @@ struct PlaneSelection {
   bool red = false;    // byte 1, visible red
   bool green = false;  // byte 0, visible green
   bool all = true;
+};
+
+// The six persistent settings as the program holds them, and the paths derived from them.
+struct Settings {
+  std::string elementSetDirectory;  // as typed: a Windows path ("c:\Wisp") or a Linux one
+  std::string placesDirectory;
+  std::string imagesDirectory;
+  std::string initialised;  // "Yes" once the settings were entered
+  uint32_t selectImageSets = 0;
+  uint32_t selectSharpen = 0;
+  std::filesystem::path elementSetFile;  // WiSP.Kep in its directory, as this system finds it
+  std::filesystem::path placesFile;      // WiSP.Obs
 };
 
 // The Rotation / Exposure dialog as the program sees it, without widgets.
@@ -90,6 +103,7 @@ struct ImageState {
   bool pixelAdjustAvailable = false;
   bool openedFromShell = false;
   bool sharpenAfterLoad = false;  // from the settings: Sharpen (Default) after every load
+  Settings settings;
 
   CurrentImage current;
   IdentificationRecord identification;
