@@ -126,6 +126,9 @@ class Platform {
   // Closes the main window as its Close command does, which ends the program. A platform
   // without a main window has nothing to close.
   virtual void CloseMainWindow() {}
+  // Help > Contents and Index, and Help > About Kestrel; nothing where there is no window.
+  virtual void ShowHelp() {}
+  virtual void ShowAbout() {}
   virtual void PictureChanged(PictureChange change) = 0;
   // The state of a modeless image dialog (Rotation / Exposure, 24 Bit Colour Manipulation)
   // changed: a platform that shows them redraws them from the image state.
