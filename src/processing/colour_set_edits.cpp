@@ -69,18 +69,12 @@ Block RotateColourPlanes(Session& session, const Block& block, Turn turn) {
   return block;
 }
 
-Block LightenColour(Session& session, const Block& block, const Compensation& compensation) {
+Block CompensateColour(Session& session, const Block& block, const Compensation& compensation,
+                       bool lighten) {
   if (!block) return block;
   WaitCursor wait(session.platform);
-  LightenColourBytes(BytesBehindHeader(*block), compensation);
-  SetCurrentImage(session, block);
-  return block;
-}
-
-Block DarkenColour(Session& session, const Block& block, const Compensation& compensation) {
-  if (!block) return block;
-  WaitCursor wait(session.platform);
-  DarkenColourBytes(BytesBehindHeader(*block), compensation);
+  if (lighten) LightenColourBytes(BytesBehindHeader(*block), compensation);
+  else DarkenColourBytes(BytesBehindHeader(*block), compensation);
   SetCurrentImage(session, block);
   return block;
 }
@@ -105,8 +99,7 @@ void ApplyAutomaticCompensation(Session& session, bool logLine) {
     AppendLoadingText(session, lighten ? "Automatic Exposure Compensation-Lighten"
                                        : "Automatic Exposure Compensation-Darken");
   const Compensation compensation = AutomaticCompensation(session);
-  s.shownImage = lighten ? LightenColour(session, s.shownImage, compensation)
-                         : DarkenColour(session, s.shownImage, compensation);
+  s.shownImage = CompensateColour(session, s.shownImage, compensation, lighten);
 }
 
 }  // namespace kestrel

@@ -19,9 +19,9 @@ Block MixColours(Session& session, const Block& source);
 // Turns the selected planes of `block` in place, through the rotation work copy; returns it.
 Block RotateColourPlanes(Session& session, const Block& block, Turn turn);
 
-// Lightens or darkens `block` in place and shows it; returns it.
-Block LightenColour(Session& session, const Block& block, const Compensation& compensation);
-Block DarkenColour(Session& session, const Block& block, const Compensation& compensation);
+// Lightens (or darkens) `block` in place and shows it; returns it.
+Block CompensateColour(Session& session, const Block& block, const Compensation& compensation,
+                       bool lighten);
 
 // The compensation a freshly composed set gets: the exposure level's low byte for every byte,
 // the channel amounts for each plane, under the session's compensation mode.

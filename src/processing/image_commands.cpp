@@ -133,8 +133,7 @@ bool RunImageCommand(Session& session, int command, int parameter, int& result) 
     case kCmdColourLighten:
     case kCmdColourDarken: {
       const Compensation eight{s.processing.compensationMode, 8, {8, 8, 8}};
-      s.shownImage = command == kCmdColourLighten ? LightenColour(session, s.shownImage, eight)
-                                                  : DarkenColour(session, s.shownImage, eight);
+      s.shownImage = CompensateColour(session, s.shownImage, eight, command == kCmdColourLighten);
       return true;
     }
     case kCmdColourRestore:

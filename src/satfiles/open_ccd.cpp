@@ -64,11 +64,11 @@ FileFilter FilterFor(Filter filter) {
 
 FileChooserRequest RequestFor(SatelliteDialogMode mode, const fs::path& directory) {
   using F = Filter;
-  struct ModeSpec {
+  struct ModeLayout {
     const char* title;
     std::vector<Filter> filters;
   };
-  const ModeSpec spec = [mode]() -> ModeSpec {
+  const ModeLayout layout = [mode]() -> ModeLayout {
     switch (mode) {
       case SatelliteDialogMode::OpenCcd:
         return {"Open CCD Image Files",
@@ -84,8 +84,8 @@ FileChooserRequest RequestFor(SatelliteDialogMode mode, const fs::path& director
     }
     return {};
   }();
-  FileChooserRequest request{spec.title, directory.string(), {}, {}, std::nullopt};
-  for (Filter filter : spec.filters) request.filters.push_back(FilterFor(filter));
+  FileChooserRequest request{layout.title, directory.string(), {}, {}, std::nullopt};
+  for (Filter filter : layout.filters) request.filters.push_back(FilterFor(filter));
   return request;
 }
 
