@@ -10,14 +10,23 @@ void MixColourPixels(std::span<const uint8_t> source, std::span<uint8_t> target,
   const size_t length = std::min(source.size(), target.size());
   if (source.data() != target.data()) std::memcpy(target.data(), source.data(), length);
   if (length <= 3) return;
+  // Each product divided by 100 on its own, looked up rather than worked out per pixel.
+  struct Products {
+    int32_t of[256];
+    explicit Products(int32_t percent) {
+      for (int32_t v = 0; v < 256; ++v) of[v] = v * percent / 100;
+    }
+  };
+  const Products greenToBlue(mix.greenToBlue), redToBlue(mix.redToBlue), redToGreen(mix.redToGreen),
+      irToRed(mix.irToRed), redToRed(mix.redToRed);
   const auto clamp = [](int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); };
   const uint8_t* in = source.data();
   uint8_t* out = target.data();
   for (size_t p = 0; p < length - 3; p += 3) {
-    const int32_t green = in[p], red = in[p + 1], infrared = in[p + 2];
-    out[p] = clamp(green * mix.greenToBlue / 100 + red * mix.redToBlue / 100);
-    out[p + 1] = clamp(red * mix.redToGreen / 100);
-    out[p + 2] = clamp(infrared * mix.irToRed / 100 + red * mix.redToRed / 100);
+    const uint8_t green = in[p], red = in[p + 1], infrared = in[p + 2];
+    out[p] = clamp(greenToBlue.of[green] + redToBlue.of[red]);
+    out[p + 1] = clamp(redToGreen.of[red]);
+    out[p + 2] = clamp(irToRed.of[infrared] + redToRed.of[red]);
   }
 }
 
