@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "location/image_information.h"
 #include "platform/files.h"
+#include "shell/settings.h"
 
 namespace kestrel::cli {
 namespace {
@@ -28,6 +29,9 @@ void DefineWhere(CLI::App& app) {
 }
 
 int RunWhere(Session& session) {
+  // As the desktop program starts: the settings find the ground-station files, then the
+  // picture's own folder becomes the session's directory.
+  LoadSettings(session);
   // The picture opens as from the command line, which leaves its header for the report; an
   // information file is reported on by itself, with no picture loaded.
   const OpenResult opened = OpenFromOutside(session, options.file);

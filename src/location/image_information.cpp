@@ -30,8 +30,6 @@ constexpr std::string_view kReportCaption = "CCD Image Information";
 
 constexpr std::string_view kElementSetFileName = "WiSP.Kep";
 constexpr std::string_view kPlacesFileName = "WiSP.Obs";
-constexpr std::string_view kElementSetDirectorySetting = "WiSP.Kep Directory";
-constexpr std::string_view kPlacesDirectorySetting = "WiSP.Obs Directory";
 
 // The report as computed, before any stamp decides what is shown.
 struct ComposedReport {
@@ -178,15 +176,14 @@ std::optional<std::string> UseImageFile(Session& session, const std::string& fil
 }  // namespace
 
 WispFiles WispFilesFromSettings(Session& session) {
-  const auto fileIn = [&session](std::string_view setting, std::string_view name) {
-    const auto stored = session.platform.ReadSettingText(setting);
-    const fs::path directory = stored && !stored->empty()
-                                   ? session.currentDirectory / *stored
-                                   : session.currentDirectory;
-    return FindFileIgnoringCase(directory, name).value_or(directory / name);
+  const Settings& settings = session.state.settings;
+  const auto fileOr = [&session](const fs::path& found, std::string_view name) {
+    const fs::path& directory = session.currentDirectory;
+    return found.empty() ? FindFileIgnoringCase(directory, name).value_or(directory / name)
+                         : found;
   };
-  return {fileIn(kElementSetDirectorySetting, kElementSetFileName),
-          fileIn(kPlacesDirectorySetting, kPlacesFileName)};
+  return {fileOr(settings.elementSetFile, kElementSetFileName),
+          fileOr(settings.placesFile, kPlacesFileName)};
 }
 
 InformationOutcome ReportImageInformation(Session& session, const std::string& fileName,

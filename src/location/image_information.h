@@ -16,8 +16,8 @@ struct WispFiles {
   std::filesystem::path placesFile;
 };
 
-// "WiSP.Kep" in the directory stored as "WiSP.Kep Directory", and "WiSP.Obs" in the one
-// stored as "WiSP.Obs Directory"; a directory not stored is the session's own.
+// The files that loading the settings found; before any settings were loaded, those in the
+// session's directory.
 WispFiles WispFilesFromSettings(Session& session);
 
 struct InformationRequest {
