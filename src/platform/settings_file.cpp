@@ -32,9 +32,9 @@ std::optional<fs::path> FindDirectoryIgnoringCase(const fs::path& parent, std::s
   if (fs::is_directory(parent / name, ec)) return parent / name;
   const std::string wanted = ToUpperAscii(name);
   for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+    if (ToUpperAscii(it->path().filename().string()) != wanted) continue;
     std::error_code kind;
-    if (ToUpperAscii(it->path().filename().string()) == wanted && fs::is_directory(it->path(), kind))
-      return it->path();
+    if (fs::is_directory(it->path(), kind)) return it->path();
   }
   return std::nullopt;
 }

@@ -184,8 +184,9 @@ void RunSettingsDialog(Session& session) {
     form.placesDirectory = kDefaultWispDirectory;
     form.imagesDirectory = kDefaultImagesDirectory;
   }
-  session.platform.RunRegisterFilesDialog(
-      form, [&session](const RegisterFilesForm& entries) { return AcceptEntries(session, entries); });
+  session.platform.RunRegisterFilesDialog(form, [&session](const RegisterFilesForm& entries) {
+    return AcceptEntries(session, entries);
+  });
 }
 
 }  // namespace kestrel

@@ -1,0 +1,126 @@
+// The settings: loading and saving through the store, the Register Files dialog's checks, and
+// where a typed directory lies on this system (Wine's drives included).
+
+#include "shell/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <tuple>
+
+#include "location/image_information.h"
+#include "platform/settings_file.h"
+#include "support/test_support.h"
+
+namespace kestrel {
+namespace {
+namespace fs = std::filesystem;
+using testing::WriteBytes;
+using Texts = std::vector<std::string>;
+
+auto Fields(const RegisterFilesForm& f) {
+  return std::tuple(f.elementSetDirectory, f.placesDirectory, f.imagesDirectory, f.imageSets,
+                    f.sharpen);
+}
+
+// Ground-station files in odd cases beside a pictures folder, in a scratch folder.
+struct SettingsFlow : ::testing::Test, testing::SessionFixture {
+  fs::path wisp = dir / "wisp", images = dir / "images";
+  SettingsFlow() {
+    fs::create_directories(images), fs::create_directories(wisp);
+    WriteBytes(wisp / "wisp.kep", {1}), WriteBytes(wisp / "WISP.OBS", {2});
+    setenv("WINEPREFIX", (dir / "wine").c_str(), 1);  // a Wine without drives
+  }
+  ~SettingsFlow() override { unsetenv("WINEPREFIX"); }
+};
+
+TEST_F(SettingsFlow, FirstRunExplainsShowsTheDefaultsAndSavesNothingUntilAnOkPasses) {
+  const RegisterFilesForm defaults{"c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images", false, false};
+  platform.registerFilesEntries = {defaults};  // OK with the defaults, then Cancel
+  RunSettingsDialog(session);
+  EXPECT_EQ(Fields(platform.registerFilesShown.at(0)), Fields(defaults));
+  EXPECT_EQ(platform.boxes.at(0).caption, "Kestrel");
+  EXPECT_EQ(platform.BoxTexts(),
+            (Texts{"REGISTRY INITIALISATION !!!\nPlease enter the drive, path and directory\n"
+                   "(if applicable) for the files and locations\nnominated. If the information "
+                   "entered is not\ncorrect you will receive an error message.\nCorrect the info "
+                   "entered or CANCEL to exit.\n\nMy directories are the defaults, de Quillon\n",
+                   "Cannot locate and open file\nc:\\Wisp/WiSP.Kep"}));
+  EXPECT_TRUE(platform.textSettings.empty() && platform.numberSettings.empty());
+  EXPECT_FALSE(LoadSettings(session));
+  EXPECT_EQ(session.currentDirectory, dir.path());
+}
+
+TEST_F(SettingsFlow, EachOkChecksTheFilesAndTheFolderAndKeepsTheDialogOpenUntilTheyAreThere) {
+  const std::string w = wisp.string(), i = images.string();
+  struct Case { RegisterFilesForm entries; std::string message; };
+  const Case refused[] = {
+      {{i, w, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Kep"},
+      {{w, i, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Obs"},
+      {{w, w, w + "/none", false, false}, "Could not set Directory to\n" + w + "/none"}};
+  for (const Case& c : refused) platform.registerFilesEntries.push_back(c.entries);
+  // Typed as the user likes: relative to the session's folder, with a trailing separator.
+  platform.registerFilesEntries.push_back({"wisp", w + "/", i, true, false});
+  platform.textSettings["Initialised"] = "Yes";
+  RunSettingsDialog(session);
+  Texts expected;
+  for (const Case& c : refused) expected.push_back(c.message);
+  EXPECT_EQ(platform.BoxTexts(), expected);
+  EXPECT_EQ(platform.textSettings, (decltype(platform.textSettings){{"WiSP.Kep Directory", "wisp"},
+            {"WiSP.Obs Directory", w + "/"}, {"Images Directory", i}, {"Initialised", "Yes"}}));
+  EXPECT_EQ(platform.numberSettings,
+            (decltype(platform.numberSettings){{"Select Image Sets", 1}, {"Select Sharpen", 0}}));
+  EXPECT_EQ(session.currentDirectory, images);
+  EXPECT_TRUE(session.state.processing.decompressAsColourSet);
+  EXPECT_EQ(WispFilesFromSettings(session).placesFile, wisp / "WISP.OBS");
+}
+
+TEST_F(SettingsFlow, LoadingFindsTheFilesMovesToThePicturesAndTakesOnlyOneAsOn) {
+  platform.textSettings = {{"WiSP.Kep Directory", wisp.string()}, {"Images Directory", "images"}};
+  platform.numberSettings = {{"Select Image Sets", 2}, {"Select Sharpen", 1}};
+  session.state.processing.decompressAsColourSet = true;
+  ASSERT_TRUE(LoadSettings(session));
+  EXPECT_EQ(session.currentDirectory, images);
+  EXPECT_TRUE(!session.state.processing.decompressAsColourSet && session.state.sharpenAfterLoad);
+  const WispFiles files = WispFilesFromSettings(session);
+  // No places directory stored: the one the settings were loaded from.
+  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile),
+            std::pair(wisp / "wisp.kep", dir / "WiSP.Obs"));
+  platform.numberSettings["Select Sharpen"] = 2;
+  EXPECT_TRUE(LoadSettings(session) && !session.state.sharpenAfterLoad);
+}
+
+TEST(ResolveSettingDirectory, DriveLettersThroughWineOtherPathsAsTheyAre) {
+  testing::ScratchDir dir;
+  fs::create_directories(dir / "prefix" / "drive_c" / "WiSP" / "Images");
+  const fs::path c = dir / "prefix" / "dosdevices" / "c:";
+  fs::create_directories(c.parent_path()), fs::create_directory_symlink("../drive_c", c);
+  const HostFolders wine{"/home/op", dir / "prefix"}, noWine{"/home/op", dir / "none"};
+  const std::tuple<std::string, HostFolders, std::optional<fs::path>> cases[] = {
+      {"c:\\Wisp", wine, c / "WiSP"},         {"C:/wisp\\IMAGES\\", wine, c / "WiSP" / "Images"},
+      {"c:\\..\\Wisp\\.", wine, c / "WiSP"},  {"c:", wine, c},
+      {"d:\\Wisp", wine, std::nullopt},       {"c:\\Wisp\\Nowhere", wine, std::nullopt},
+      {"c:\\Wisp", noWine, std::nullopt},     {"/srv/wisp", noWine, "/srv/wisp"},
+      {"~/wisp", noWine, "/home/op/wisp"},    {"wisp\\data", noWine, "/base/wisp\\data"}};
+  for (const auto& [typed, folders, expected] : cases)
+    EXPECT_EQ(ResolveSettingDirectory(typed, "/base", folders), expected) << typed;
+}
+
+TEST(SettingsFile, WritesASectionOfNameValueLinesAndNeverReplacesAFileItCannotRead) {
+  testing::ScratchDir dir;
+  SettingsFile store(dir / "Kestrel" / "Kestrel.conf");
+  EXPECT_EQ(store.ReadText("Initialised"), std::nullopt);
+  ASSERT_TRUE(store.WriteText("WiSP.Kep Directory", "c:\\Wisp"));
+  ASSERT_TRUE(store.WriteNumber("Select Sharpen", 2));
+  const Bytes written = testing::ReadBytes(store.path());
+  EXPECT_EQ(std::string(written.begin(), written.end()),
+            "[Kestrel]\nSelect Sharpen=2\nWiSP.Kep Directory=c:\\Wisp\n");
+  EXPECT_EQ(store.ReadNumber("Select Sharpen"), 2u);
+  const Bytes huge((1 << 20) + 1, 'x');
+  WriteBytes(store.path(), huge);
+  EXPECT_FALSE(store.WriteText("Initialised", "Yes"));
+  EXPECT_EQ(testing::ReadBytes(store.path()), huge);
+}
+
+}  // namespace
+}  // namespace kestrel
