@@ -1,0 +1,138 @@
+// Open Bmp, Save Bmp, Paste DIB and Copy through the scripted platform, and the rules of the
+// bitmap file dialog's name field and format panel.
+
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "bitmap/convert.h"
+#include "shell/bitmap_commands.h"
+#include "support/dib_builders.h"
+#include "support/test_support.h"
+
+namespace kestrel {
+namespace {
+
+using Names = std::vector<std::string>;
+
+FileChoice Typed(std::string name, int formatWord = 0) {
+  return {std::move(name), static_cast<uint16_t>(formatWord)};
+}
+
+// 13 x 5 in two colours, which every depth holds exactly.
+const Bytes kPicture = testing::MakeDib(
+    13, 5, 24, {}, [](int x, int y) { return (x * y + x) % 3 ? 0x0AC81Eu : 0xF00578u; });
+
+// The rows of a picture at 24 bits, which has no colour table.
+Bytes TrueColourRows(const Bytes& dib) {
+  const Block rows = ConvertDib(dib, kCompressionRgb, 24);
+  return rows ? Bytes(rows->begin() + kInfoHeaderSize, rows->end()) : Bytes{};
+}
+
+struct Fixture : testing::SessionFixture {
+  Fixture() { testing::WriteBytes(dir / "source.bmp", testing::WithFileHeader(kPicture, 54)); }
+  void Open(const std::string& typed) {
+    platform.openAnswers = {Typed(typed)};
+    ASSERT_TRUE(OpenBmpCommand(session));
+  }
+};
+
+TEST(BitmapDialog, NameRulesAndFormatPanel) {
+  EXPECT_EQ(PatternSpecs("*.BMP;  *.DIB;*.RLE"), (Names{"*.BMP", "*.DIB", "*.RLE"}));
+  const char* names[][3] = {
+      {"picture", "*.BMP;*.DIB", "PICTURE.BMP"}, {"Scan.dib", "*.BMP", "SCAN.DIB"},
+      {"../pic", "*.BMP", "../PIC.BMP"},         {".hidden", "*.RLE", ".HIDDEN.RLE"},
+      {"/Pics/v1.2/out", "*.DIB", "/Pics/v1.2/OUT.DIB"}, {"note", "*.*", "NOTE"}};
+  for (const auto& [typed, pattern, name] : names)
+    EXPECT_EQ(CompletedName(typed, pattern), name) << typed;
+  const uint16_t clicks[][3] = {{kFormatRgb | kFormat24Bpp, kFormatRle8, kFormatRle8 | kFormat8Bpp},
+                                {kFormatRgb | kFormat8Bpp, kFormatRle4, kFormatRle4 | kFormat4Bpp},
+                                {kFormatRle8 | kFormat8Bpp, kFormatRgb, kFormatRgb | kFormat8Bpp}};
+  for (const auto& [before, compression, after] : clicks)
+    EXPECT_EQ(ClickCompression(before, compression), after);
+}
+
+TEST(BitmapCommands, SaveBmpInEveryFormatOpensToTheSamePixels) {
+  Fixture f;
+  struct Case { int formatWord; uint32_t compression; uint16_t bitCount; const char* name; };
+  // A group left unchosen keeps the picture's own; a compression brings the one depth it allows.
+  const Case cases[] = {{kFormatRgb | kFormat24Bpp, kCompressionRgb, 24, "rgb24"},
+                        {kFormat8Bpp, kCompressionRgb, 8, "rgb8"},
+                        {kFormatRgb | kFormat4Bpp, kCompressionRgb, 4, "rgb4"},
+                        {kFormat1Bpp, kCompressionRgb, 1, "rgb1"},
+                        {kFormatRle8, kCompressionRle8, 8, "rle8"},
+                        {kFormatRle4 | kFormat24Bpp, kCompressionRle4, 4, "rle4"}};
+  for (const Case& c : cases) {
+    f.Open("SOURCE");
+    f.platform.saveAnswers = {Typed(c.name, c.formatWord)};
+    EXPECT_TRUE(SaveBmpCommand(f.session));
+    f.Open(c.name);
+    const Bytes& saved = *f.session.state.current.currentDib;
+    const BitmapInfoHeader h = *LoadInfoHeader(saved);
+    EXPECT_EQ(std::pair(h.biCompression, h.biBitCount), std::pair(c.compression, c.bitCount));
+    EXPECT_EQ(TrueColourRows(saved), TrueColourRows(kPicture)) << c.name;
+  }
+  EXPECT_EQ(f.platform.saveRequests[0].formatWord, kFormatRgb | kFormat24Bpp);
+}
+
+TEST(BitmapCommands, RlePicturesAreSavedAsReadByteForByte) {
+  for (const uint16_t bits : {uint16_t{8}, uint16_t{4}}) {
+    Fixture f;
+    const auto stripes = [](int x, int y) { return x / 3 + y % 2u; };
+    Bytes rle = *EncodeRle(testing::MakeDib(13, 5, bits, std::vector<testing::Colour>(1u << bits),
+                                            stripes, 1u << bits));
+    // Padding behind the end of the picture, which coding it afresh would not write.
+    rle.insert(rle.end(), {0, 0, 0, 0});
+    StoreU32(rle.data() + dib_field::kSizeImage, LoadU32(rle.data() + dib_field::kSizeImage) + 4);
+    const Bytes file = testing::WithFileHeader(rle, 54 + (4u << bits));
+    testing::WriteBytes(f.dir / "SCAN.RLE", file);
+    f.Open("scan.rle");
+    for (const char* target : {"scan.rle", "copy.rle"}) {  // over its own file, and beside it
+      f.platform.saveAnswers = {Typed(target, bits == 8 ? kFormatRle8 | kFormat8Bpp : kFormatRle4)};
+      EXPECT_TRUE(SaveBmpCommand(f.session));
+      EXPECT_EQ(testing::ReadBytes(f.dir / ToUpperAscii(target)), file) << target << bits;
+    }
+  }
+}
+
+TEST(BitmapCommands, DialogAsksAgainForMissingFilesAndPatternsAndCancelLeavesTheStarName) {
+  Fixture f;
+  f.platform.openAnswers = {Typed("missing"), Typed((f.dir / "Source.BMP").string())};
+  EXPECT_TRUE(OpenBmpCommand(f.session));
+  EXPECT_EQ(f.platform.openRequests.size(), 2u);
+  EXPECT_TRUE(SaveBmpCommand(f.session));  // cancelled
+  EXPECT_EQ(f.session.state.currentFilePath, "*.BMP");
+  f.platform.saveAnswers = {Typed("*.DIB"), Typed("picture")};
+  EXPECT_TRUE(SaveBmpCommand(f.session));
+  EXPECT_EQ(f.platform.saveRequests.back().filters[0].patterns, Names{"*.DIB"});
+  EXPECT_EQ(testing::ReadBytes(f.dir / "PICTURE.DIB"), testing::ReadBytes(f.dir / "source.bmp"));
+  f.platform.saveAnswers = {Typed("picture.png")};  // no PNG writer given: nothing is written
+  EXPECT_FALSE(SaveBmpCommand(f.session));
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "PICTURE.PNG"));
+  EXPECT_EQ(f.platform.BoxTexts(), Names{"Unable to save the specified file"});
+}
+
+TEST(BitmapCommands, CopyThenPasteAndWhatEachLeavesAlone) {
+  Fixture f;
+  ImageState& s = f.session.state;
+  f.platform.clipboard = Bytes{1, 2, 3};
+  EXPECT_EQ(CopyCommand(f.session), 0);  // nothing on show
+  EXPECT_EQ(f.platform.clipboard, Bytes({1, 2, 3}));
+  f.Open("source.bmp");
+  EXPECT_FALSE(PasteDibCommand(f.session));  // not a picture: the one on show stays
+  EXPECT_EQ(f.platform.BoxTexts(), Names{"<Clipboard> is not a Legitimate DIB File!"});
+  f.platform.clipboard.reset();
+  s.processing.rotationAvailable = true;
+  s.fileHeaderBuffer[7] = 9;
+  EXPECT_TRUE(PasteDibCommand(f.session));  // no picture to paste: only the flags and header go
+  EXPECT_EQ(std::tuple(s.processing.rotationAvailable, s.fileHeaderBuffer[7], s.currentFilePath),
+            std::tuple(false, 0, "SOURCE.BMP"));
+  EXPECT_EQ(CopyCommand(f.session), 1);
+  const Bytes shown = *s.current.currentDib;
+  s.current = {};
+  EXPECT_TRUE(PasteDibCommand(f.session));
+  EXPECT_EQ(s.currentFilePath, "<Clipboard>");
+  EXPECT_EQ(*s.current.currentDib, shown);
+}
+
+}  // namespace
+}  // namespace kestrel
