@@ -54,6 +54,11 @@ uint16_t LegalFormatWord(uint16_t formatWord) {
   return compression ? ClickCompression(formatWord, compression->bit) : formatWord;
 }
 
+// A name with "*" or "?" is a pattern to list rather than a file to take.
+bool IsNamePattern(std::string_view name) {
+  return name.find_first_of("*?") != std::string_view::npos;
+}
+
 std::string_view WithoutTrailingSeparator(std::string_view name) {
   if (!name.empty() && (name.back() == '/' || name.back() == '\\')) name.remove_suffix(1);
   return name;
@@ -85,10 +90,6 @@ std::vector<std::string> PatternSpecs(std::string_view pattern) {
     while (start < pattern.size() && pattern[start] == ' ') ++start;
   }
   return specs;
-}
-
-bool IsNamePattern(std::string_view name) {
-  return name.find_first_of("*?") != std::string_view::npos;
 }
 
 std::string CompletedName(std::string_view typed, std::string_view pattern) {
@@ -165,8 +166,7 @@ std::optional<ChosenFile> ChooseFile(Session& session, const FileDialogRequest& 
     const std::filesystem::path named = directory / CompletedName(typed, pattern);
     const auto existing = FindFileIgnoringCase(named.parent_path(), named.filename().string());
     if (!existing && !request.save) continue;  // opening needs a file that is there
-    return ChosenFile{existing.value_or(named), existing.has_value(),
-                      LegalFormatWord(choice->formatWord)};
+    return ChosenFile{existing.value_or(named), LegalFormatWord(choice->formatWord)};
   }
 }
 

@@ -21,12 +21,9 @@ struct Session;
 // The file specs of a pattern: separated by ";", spaces after a ";" skipped.
 std::vector<std::string> PatternSpecs(std::string_view pattern);
 
-// True for a name that is a pattern to list rather than a file to take.
-bool IsNamePattern(std::string_view name);
-
-// The name as OK takes it: one trailing "\" or "/" dropped, the file name upper-cased (its
-// folders keep their case, as this file system needs), and the extension of the pattern's
-// first spec appended when the file name has none. Leading dots are not an extension.
+// The name as OK takes it: the file name upper-cased (its folders keep their case, as this
+// file system needs), and the extension of the pattern's first spec appended when the file
+// name has none. Leading dots are not an extension.
 std::string CompletedName(std::string_view typed, std::string_view pattern);
 
 // The format panel. A format word holds one depth bit and one compression bit (FormatBit).
@@ -48,20 +45,19 @@ BitmapFormat ChosenFormat(uint16_t formatWord, const BitmapInfoHeader& picture);
 struct FileDialogRequest {
   std::string title;
   std::string pattern;
-  bool save = false;       // "Save" rather than "Open"; new names are allowed
+  bool save = false;        // "Save" rather than "Open"; new names are allowed
   uint16_t formatWord = 0;  // the format panel's preselection, offered when saving
 };
 
 struct ChosenFile {
   std::filesystem::path path;  // the existing file whatever its case, else the upper-case name
-  bool exists = false;
-  uint16_t formatWord = 0;  // a legal panel state
+  uint16_t formatWord = 0;     // a legal panel state
 };
 
 // Runs the platform's chooser in the session's directory until it gives a file or is
-// cancelled: a folder is entered, a name with "*" or "?" becomes the new pattern, and when
-// opening, a name that does not exist is asked for again. The session's own directory
-// changes only when the caller enters the file.
+// cancelled: a trailing "\" or "/" is dropped, a folder is entered, a name with "*" or "?"
+// becomes the new pattern, and when opening, a name that does not exist is asked for again.
+// The session's own directory changes only when the caller enters the file.
 std::optional<ChosenFile> ChooseFile(Session& session, const FileDialogRequest& request);
 
 // File > Open Bmp: chooses a bitmap file and shows it. False when the chosen file could not
