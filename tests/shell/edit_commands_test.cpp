@@ -72,9 +72,9 @@ TEST(EditCommands, DoNothingWhereTheMenuGreysThem) {
     const Block before = DuplicateBlock(f.session.state.loadedImage);
     for (int command = kCmdPixelLineUp, result = 0; command <= kCmdImageRight1; ++command)  // and others' between
       RunEditCommand(f.session, command, result);
-    EXPECT_TRUE(!before || *before == *f.session.state.loadedImage) << setup;
-    EXPECT_TRUE(f.platform.boxes.empty() && f.platform.pictureChanges.empty() && fs::is_empty(f.dir.path()) &&
-                f.session.state.processing.imageAdjustOffset == 0);
+    EXPECT_TRUE((!before || *before == *f.session.state.loadedImage) && f.platform.boxes.empty() &&
+                f.platform.pictureChanges.empty() && fs::is_empty(f.dir.path()) &&
+                f.session.state.processing.imageAdjustOffset == 0) << setup;
   }
 }
 
