@@ -82,8 +82,7 @@ std::optional<fs::path> ExistingDirectory(std::string_view typed, const fs::path
   return resolved;
 }
 
-// Puts the settings the state holds to use: the files they name, the images directory as
-// the session's directory, and the two defaults.
+// Puts the settings the state holds to use: the files they name and the two defaults.
 void UseSettings(Session& session, const HostFolders& folders) {
   ImageState& state = session.state;
   Settings& settings = state.settings;
@@ -91,11 +90,19 @@ void UseSettings(Session& session, const HostFolders& folders) {
   settings.elementSetFile =
       SettingFilePath(settings.elementSetDirectory, kElementSetFileName, base, folders);
   settings.placesFile = SettingFilePath(settings.placesDirectory, kPlacesFileName, base, folders);
-  if (const auto images = ExistingDirectory(settings.imagesDirectory, base, folders))
-    session.currentDirectory = *images;
   state.processing.decompressAsColourSet = settings.selectImageSets == 1;
   state.sharpenAfterLoad = settings.selectSharpen == 1;
 }
+
+}  // namespace
+
+void EnterImagesDirectory(Session& session) {
+  const auto images = ExistingDirectory(session.state.settings.imagesDirectory,
+                                        session.currentDirectory, HostFolders::FromEnvironment());
+  if (images) session.currentDirectory = *images;
+}
+
+namespace {
 
 // One OK of the dialog: the entries are taken only when both ground-station files can be
 // read and the images directory exists; until then the state keeps what it had.
@@ -124,6 +131,7 @@ bool AcceptEntries(Session& session, const RegisterFilesForm& entries) {
   settings.selectImageSets = entries.imageSets ? 1 : 0;
   settings.selectSharpen = entries.sharpen ? 1 : 0;
   UseSettings(session, folders);
+  EnterImagesDirectory(session);
   SaveSettings(session);
   return true;
 }

@@ -6,10 +6,14 @@ namespace kestrel {
 
 struct Session;
 
-// Reads the settings into the image state, finds the element-set and places files, makes the
-// images directory the session's directory and sets the two defaults. False when nothing is
-// stored yet (first run); the state is then left as it was.
+// Reads the settings into the image state, finds the element-set and places files and sets the
+// two defaults. False when nothing is stored yet (first run); the state is then left as it was.
+// The session's directory stays: flows load the settings between choosing a file and using it.
 bool LoadSettings(Session& session);
+
+// Makes the images directory the session's directory, where the choosers start: at start-up
+// and when the settings were entered.
+void EnterImagesDirectory(Session& session);
 
 // Writes the settings the state holds, the first-run marker "Yes" among them. False, after
 // its box, when the store did not keep them.

@@ -80,12 +80,14 @@ TEST_F(SettingsFlow, LoadingFindsTheFilesMovesToThePicturesAndTakesOnlyOneAsOn) 
   platform.numberSettings = {{"Select Image Sets", 2}, {"Select Sharpen", 1}};
   session.state.processing.decompressAsColourSet = true;
   ASSERT_TRUE(LoadSettings(session));
-  EXPECT_EQ(session.currentDirectory, images);
+  EXPECT_EQ(session.currentDirectory, dir.path());  // a flow's chosen file stays where it is
   EXPECT_TRUE(!session.state.processing.decompressAsColourSet && session.state.sharpenAfterLoad);
   const WispFiles files = WispFilesFromSettings(session);
   // No places directory stored: the one the settings were loaded from.
   EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile),
             std::pair(wisp / "wisp.kep", dir / "WiSP.Obs"));
+  EnterImagesDirectory(session);
+  EXPECT_EQ(session.currentDirectory, images);
   platform.numberSettings["Select Sharpen"] = 2;
   EXPECT_TRUE(LoadSettings(session) && !session.state.sharpenAfterLoad);
 }
