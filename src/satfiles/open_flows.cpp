@@ -91,7 +91,7 @@ bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names)
   return true;
 }
 
-OpenResult OpenSingleSatelliteFile(Session& session, bool colourSets) {
+OpenResult OpenSingleSatelliteFile(Session& session, OpenOrigin origin, bool colourSets) {
   ImageState& s = session.state;
   if (!IdentifyImageFile(session)) return OpenResult::Failed;
   const std::string& name = s.currentFilePath;
@@ -104,12 +104,17 @@ OpenResult OpenSingleSatelliteFile(Session& session, bool colourSets) {
   if (!CompressedFileAdvice(session, s.currentFilePath)) return OpenResult::Failed;
   if (contains(".IMW")) return OpenResult::InformationFile;
   if (contains("IMC")) return OpenResult::CompressedImage;
-  if (name.starts_with("TM4") || name.starts_with("TM5")) return OpenResult::Video;
+  const bool video = name.starts_with("TM4") || name.starts_with("TM5");
+  if (video && origin == OpenOrigin::CommandLine) return OpenResult::Video;
   if (contains("ACT")) {
-    ShowMessage(session, "Unsupported from Command Line - Use File/Preview ACT",
-                "Command Line Open");
+    if (origin == OpenOrigin::CommandLine)
+      ShowMessage(session, "Unsupported from Command Line - Use File/Preview ACT",
+                  "Command Line Open");
+    else
+      ShowMessage(session, "Unsupported Drag and Drop - Use File/Preview ACT", "Drag and Drop");
     return OpenResult::Failed;
   }
+  if (video) return OpenResult::Video;
   if (colourSets && IsSpectralPlaneName(name)) {
     if (s.identification.fileWidth == 0 || s.identification.fileHeight == 0) {
       ShowMessage(session, "Invalid Parameters - Image cannot be processed", "CCD Image Error");

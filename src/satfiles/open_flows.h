@@ -18,13 +18,18 @@ enum class OpenResult {
   Video,            // a TMSAT video file (TM4, TM5): for video playback
 };
 
+// Where a file named from outside came from: the two refuse .ACT downloads with their own
+// messages, and a dropped video whose name holds "ACT" is refused too.
+enum class OpenOrigin { CommandLine, Drop };
+
 // Identifies the file; refuses compressed, bitmap and .ACT names with their messages (the
 // loader refuses names no rule knows); loads and shows a single picture and leaves the
 // exposure level of an Enhanced picture. Names that belong to another flow are identified and
 // handed back. With `colourSets`, a spectral plane (TM1, TM2, TM3) whose two siblings lie
 // beside it opens as their colour set. Sharpening after load and the image report are the
 // caller's.
-OpenResult OpenSingleSatelliteFile(Session& session, bool colourSets = false);
+OpenResult OpenSingleSatelliteFile(Session& session, OpenOrigin origin = OpenOrigin::CommandLine,
+                                   bool colourSets = false);
 
 // The spectral-set route of a TMSAT plane already identified: finds the set's three planes
 // beside it (logging each that opens); with all three at the size the record expects, composes

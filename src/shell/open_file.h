@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "satfiles/open_flows.h"
 
@@ -23,6 +24,17 @@ bool IsBitmapFileName(std::string_view name);
 // as their colour set. Kinds that belong to another flow are identified and handed back. The
 // image report is the caller's.
 OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file,
-                           bool colourSets = false);
+                           bool colourSets = false, OpenOrigin origin = OpenOrigin::CommandLine);
+
+// Command Line Open: the settings first, then the file opened by its name as above, each kind
+// by its own flow (an information file reported on, a compressed picture decompressed, a
+// video played), a loaded picture sharpened when the settings ask, and reported on. False
+// when nothing came of it.
+bool CommandLineOpen(Session& session, const std::filesystem::path& file);
+
+// Files dropped on the window, opened from the last to the first like the command line does;
+// each picture but the last stays on show for five seconds (a pause through the Platform), and
+// the last is reported on. A refusal ends the whole drop.
+void OpenDroppedFiles(Session& session, const std::vector<std::filesystem::path>& files);
 
 }  // namespace kestrel

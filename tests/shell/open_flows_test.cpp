@@ -1,0 +1,130 @@
+// The ways a user opens files, driven through the dispatcher with the scripted Platform: Open
+// CCD's routes, a drop of several files, the command line, and the menus right after start-up.
+
+#include <gtest/gtest.h>
+
+#include "base/command_ids.h"
+#include "bitmap/dib.h"
+#include "shell/dispatch.h"
+#include "shell/menu_table.h"
+#include "shell/open_file.h"
+#include "test_support.h"
+
+namespace kestrel {
+namespace {
+using namespace kestrel::testing;
+
+Bytes Camera(size_t width, size_t height, uint8_t value, size_t header = 256) {
+  return Bytes(header + width * height, value);
+}
+
+struct OpenFlowTest : ::testing::Test {
+  SessionFixture f;
+  void SetUp() override { AttachDispatcher(f.session); }
+  uint16_t ShownBits() const {
+    const auto& dib = f.session.state.current.currentDib;
+    return dib ? LoadInfoHeader(*dib)->biBitCount : 0;
+  }
+};
+
+TEST_F(OpenFlowTest, OpenCcdRoutesByName) {
+  // A raw download whose block 5 repeats block 3: cleaned into NAME.CCD, which is what loads.
+  Bytes raw = Camera(611, 576, 90);
+  std::copy_n(raw.begin() + 108 + 3 * 109, 109, raw.begin() + 108 + 5 * 109);
+  raw[108 + 3 * 109] = 7;
+  raw[108 + 5 * 109] = 7;
+  WriteBytes(f.dir / "U5IW0001", raw);
+  for (char plane : {'1', '2', '3'}) WriteBytes(f.dir / (std::string("TM") + plane + "00001.IMI"), Bytes(1020 * 1020, 80));
+  WriteBytes(f.dir / "TM500001.IMI", Bytes(3 * 144 * 144, 5));
+  const struct {
+    const char* chosen;
+    int result;
+    std::string box;  // the last box's text, "" for none
+    uint16_t bits;
+  } cases[] = {
+      {"PICTURE.BMP", 0, "This is a BMP file, Use Open Bmp", 0},
+      {"TM100001.IMC", 0, "This is a Compressed File, Use File, Decompress", 0},
+      {"P1D00001", 0, "Unsupported File type", 0},
+      {"U5IW0001", 1, "This Image remains corrupted\n    after being processed", 8},  // a block shorter
+      {"TM100001.IMI", 1, "", 24},
+      {"TM500001.IMI", 1, "", 8},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    f.platform.boxes.clear();
+    f.platform.openAnswers = {FileChoice{(f.dir / c.chosen).string()}};
+    EXPECT_EQ(DispatchCommand(f.session, kCmdOpenCcd), c.result);
+    EXPECT_EQ(f.platform.openRequests.back().title, "Open CCD Image Files");
+    // Without element sets the report can only say so; that box is not a route's.
+    const bool routeBox = !f.platform.boxes.empty() && f.platform.boxes.front().caption != "Error";
+    EXPECT_EQ(routeBox ? f.platform.boxes.front().text : "", c.box);
+    EXPECT_EQ(ShownBits(), c.bits);
+  }
+  EXPECT_EQ(ReadBytes(f.dir / "U5IW0001"), raw);
+  EXPECT_EQ(ReadBytes(f.dir / "U5IW0001.CCD").size(), raw.size() - 109);
+  EXPECT_EQ(f.platform.pauses.size(), 3u * 3);  // three TM5 frames, three passes
+  f.platform.openAnswers = {std::nullopt};
+  EXPECT_EQ(DispatchCommand(f.session, kCmdOpenCcd), 0);
+}
+
+TEST_F(OpenFlowTest, ADropShowsEachPictureInTurnAndRefusalsEndIt) {
+  for (const char* name : {"U5DW0001", "U5DW0002", "U5DW0003"}) WriteBytes(f.dir / name, Camera(608, 576, 100));
+  OpenDroppedFiles(f.session, {f.dir / "U5DW0001", f.dir / "U5DW0002", f.dir / "U5DW0003"});
+  EXPECT_EQ(f.session.state.currentFilePath, "U5DW0001");  // the first named stays on show
+  EXPECT_EQ(f.platform.pauses, (std::vector<uint32_t>{5000, 5000}));
+  EXPECT_EQ(ShownBits(), 8);
+
+  const struct {
+    const char* name;
+    const char* caption;
+    const char* text;
+  } refusals[] = {{"IM000123.ACT", "Drag and Drop", "Unsupported Drag and Drop - Use File/Preview ACT"},
+                  {"TM4ACT01.IMI", "Drag and Drop", "Unsupported Drag and Drop - Use File/Preview ACT"},
+                  {"P1C00123.CCD", "CCD Error", nullptr}};
+  for (const auto& r : refusals) {
+    SCOPED_TRACE(r.name);
+    WriteBytes(f.dir / r.name, Camera(611, 576, 1));
+    f.platform.boxes.clear();
+    f.platform.pauses.clear();
+    OpenDroppedFiles(f.session, {f.dir / "U5DW0001", f.dir / r.name});
+    ASSERT_EQ(f.platform.boxes.size(), 1u);
+    EXPECT_EQ(f.platform.boxes[0].caption, r.caption);
+    if (r.text) {
+      EXPECT_EQ(f.platform.boxes[0].text, r.text);
+    }
+    EXPECT_TRUE(f.platform.pauses.empty());  // the first file was never opened
+  }
+  // The same video name on the command line plays.
+  WriteBytes(f.dir / "TM4ACT01.IMI", Bytes(2 * (384 * 288 + 29000), 9));
+  f.platform.boxes.clear();
+  EXPECT_TRUE(CommandLineOpen(f.session, f.dir / "TM4ACT01.IMI"));
+}
+
+TEST_F(OpenFlowTest, MenusRightAfterStartUp) {
+  ResetProcessingState(f.session);
+  std::vector<int> greyed, checked;
+  for (const MenuEntry& entry : MenuBar()) {
+    if (entry.kind != MenuEntryKind::Item) continue;
+    const MenuItemState state = MenuItemStateFor(entry.command, f.session.state, false);
+    if (!state.enabled) greyed.push_back(entry.command);
+    if (state.checked) checked.push_back(entry.command);
+  }
+  EXPECT_EQ(greyed, (std::vector<int>{kCmdSaveBmp, kCmdPasteDib, kCmdCopy, kCmdExposureEnhanced,
+                                      kCmdExposureLighten, kCmdExposureDarken, kCmdRotateClockwise,
+                                      kCmdRotateAnticlockwise, kCmdPixelLineUp, kCmdPixelLineDown,
+                                      kCmdPixelLeft, kCmdPixelRight, kCmdSaveEdit, kCmdImageDownLine,
+                                      kCmdImageUpLine, kCmdImageLeft10, kCmdImageRight10, kCmdImageLeft1,
+                                      kCmdImageRight1, kCmdSharpenPreview, kCmdSharpenDefault,
+                                      kCmdSharpenHiDef, kCmdOriginalImage}));
+  EXPECT_EQ(checked, (std::vector<int>{kCmdCompAveraged}));
+  // A greyed accelerator does nothing; Where ? on a name without a capture time says nothing.
+  EXPECT_EQ(DispatchAccelerator(f.session, kCmdCopy), 1);
+  EXPECT_FALSE(f.platform.clipboard);
+  f.session.state.currentFilePath = "U5DW0001";
+  WriteBytes(f.dir / "U5DW0001", Camera(608, 576, 1));
+  DispatchCommand(f.session, kCmdWhere);
+  EXPECT_TRUE(f.platform.boxes.empty());
+}
+
+}  // namespace
+}  // namespace kestrel
