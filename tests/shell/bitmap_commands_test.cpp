@@ -77,7 +77,7 @@ TEST(BitmapCommands, SaveBmpInEveryFormatOpensToTheSamePixels) {
 TEST(BitmapCommands, RlePicturesAreSavedAsReadByteForByte) {
   for (const uint16_t bits : {uint16_t{8}, uint16_t{4}}) {
     Fixture f;
-    const auto stripes = [](int x, int y) { return x / 3 + y % 2u; };
+    const auto stripes = [](int x, int y) { return static_cast<uint32_t>(x / 3 + y % 2); };
     Bytes rle = *EncodeRle(testing::MakeDib(13, 5, bits, std::vector<testing::Colour>(1u << bits),
                                             stripes, 1u << bits));
     // Padding behind the end of the picture, which coding it afresh would not write.
