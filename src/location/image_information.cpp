@@ -96,13 +96,9 @@ std::string ReportToStore(const ComposedReport& composed) {
                                                   : composed.report;
 }
 
-void PatchStamp(const fs::path& path, const FileHeader& header,
-                const std::vector<HeaderSpan>& spans) {
-  // A failed write is not reported; PatchFile changes nothing outside the stamp's bytes.
-  for (const HeaderSpan& span : spans)
-    if (!PatchFile(path, span.offset, std::span(header).subspan(span.offset, span.length)))
-      return;
-}
+// The header read from the file with the stamp written into it: nothing else in the file
+// changes. A failed write is not reported and leaves the file as it was.
+void WriteStamp(const fs::path& path, const FileHeader& header) { ReplaceFileStart(path, header); }
 
 // Reads the first bytes of `path` over the header buffer, as far as the file reaches.
 bool ReadHeaderInto(const fs::path& path, FileHeader& header, size_t* bytesRead) {
@@ -141,7 +137,7 @@ std::optional<std::string> UseInformationFile(Session& session, const std::strin
   const auto spans = StampInformationHeader(header, report);
   if (writeStamp) {
     if (bytesRead == header.size()) {
-      PatchStamp(target, header, spans);
+      WriteStamp(target, header);
     } else {
       // Missing, or shorter than a header: its bytes so far, with the stamp, become the header.
       WriteFileReplacing(target, header);
@@ -168,7 +164,7 @@ std::optional<std::string> UseImageFile(Session& session, const std::string& fil
     report = ReportToStore(composed);
     const auto spans = StampImageHeader(header, report, status);
     // A file too short for a header is never lengthened by a stamp.
-    if (writeStamp && bytesRead == header.size()) PatchStamp(*path, header, spans);
+    if (writeStamp && bytesRead == header.size()) WriteStamp(*path, header);
   }
   return report + std::string(WarningFor(status));
 }

@@ -163,23 +163,11 @@ bool WriteFileReplacing(const fs::path& path, std::span<const uint8_t> bytes) {
   return WriteFileReplacing(path, bytes, ignored);
 }
 
-bool PatchFile(const fs::path& path, uint64_t offset, std::span<const uint8_t> bytes,
-               std::error_code& error) {
-  error.clear();
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (fd.get() < 0) return Fail(error);
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return Fail(error);
-  if (!S_ISREG(info.st_mode)) return Fail(error, EINVAL);
-  if (offset + bytes.size() > static_cast<uint64_t>(info.st_size)) return Fail(error, EINVAL);
-  if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) return Fail(error);
-  if (!WriteFully(fd.get(), bytes.data(), bytes.size())) return Fail(error);
-  return ::close(fd.release()) == 0 || Fail(error);
-}
-
-bool PatchFile(const fs::path& path, uint64_t offset, std::span<const uint8_t> bytes) {
-  std::error_code ignored;
-  return PatchFile(path, offset, bytes, ignored);
+bool ReplaceFileStart(const fs::path& path, std::span<const uint8_t> bytes) {
+  FileContents file = ReadWholeFile(path, kPictureBlockLimit);
+  if (!file.ok() || file.bytes.size() < bytes.size()) return false;
+  std::copy(bytes.begin(), bytes.end(), file.bytes.begin());
+  return WriteFileReplacing(path, file.bytes);
 }
 
 }  // namespace kestrel

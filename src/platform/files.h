@@ -46,10 +46,9 @@ bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8
                         std::error_code& error);
 bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
-// Overwrites `bytes.size()` bytes at `offset` of an existing file, in place, without changing
-// its length or anything else in it. On failure `error` says why.
-bool PatchFile(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> bytes,
-               std::error_code& error);
-bool PatchFile(const std::filesystem::path& path, uint64_t offset, std::span<const uint8_t> bytes);
+// Puts `bytes` over the start of an existing file, which keeps its length and everything
+// after them. The whole file is written anew beside it and renamed over it, so a failed or
+// interrupted write leaves the file as it was. Files past the picture limit are refused.
+bool ReplaceFileStart(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 }  // namespace kestrel
