@@ -64,13 +64,13 @@ std::string_view WithoutTrailingSeparator(std::string_view name) {
   return name;
 }
 
-// The text from the first "." of the pattern's first spec; none when that is itself a pattern.
+// The text from the first "." of the pattern's first name pattern; none when that is itself a pattern.
 std::string PatternExtension(std::string_view pattern) {
-  const std::vector<std::string> specs = PatternSpecs(pattern);
-  if (specs.empty()) return {};
-  const size_t dot = specs.front().find('.');
+  const std::vector<std::string> names = PatternNames(pattern);
+  if (names.empty()) return {};
+  const size_t dot = names.front().find('.');
   if (dot == std::string::npos) return {};
-  const std::string extension = specs.front().substr(dot);
+  const std::string extension = names.front().substr(dot);
   return IsNamePattern(extension) ? std::string{} : extension;
 }
 
@@ -80,16 +80,16 @@ bool IsPngName(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::vector<std::string> PatternSpecs(std::string_view pattern) {
-  std::vector<std::string> specs;
+std::vector<std::string> PatternNames(std::string_view pattern) {
+  std::vector<std::string> names;
   size_t start = 0;
   while (start <= pattern.size()) {
     const size_t end = std::min(pattern.find(';', start), pattern.size());
-    if (end > start) specs.emplace_back(pattern.substr(start, end - start));
+    if (end > start) names.emplace_back(pattern.substr(start, end - start));
     start = end + 1;
     while (start < pattern.size() && pattern[start] == ' ') ++start;
   }
-  return specs;
+  return names;
 }
 
 std::string CompletedName(std::string_view typed, std::string_view pattern) {
@@ -145,7 +145,7 @@ std::optional<ChosenFile> ChooseFile(Session& session, const FileDialogRequest& 
   std::filesystem::path directory = session.currentDirectory;
   std::string pattern = request.pattern;
   for (;;) {
-    FileChooserRequest ask{request.title, directory.string(), {{pattern, PatternSpecs(pattern)}},
+    FileChooserRequest ask{request.title, directory.string(), {{pattern, PatternNames(pattern)}},
                            {}, std::nullopt};
     if (request.save) ask.formatWord = request.formatWord;
     const std::optional<FileChoice> choice = request.save ? session.platform.ChooseFileToSave(ask)

@@ -18,11 +18,11 @@ namespace kestrel {
 
 struct Session;
 
-// The file specs of a pattern: separated by ";", spaces after a ";" skipped.
-std::vector<std::string> PatternSpecs(std::string_view pattern);
+// The file names of a pattern: separated by ";", spaces after a ";" skipped.
+std::vector<std::string> PatternNames(std::string_view pattern);
 
 // The name as OK takes it: the file name upper-cased (its folders keep their case, as this
-// file system needs), and the extension of the pattern's first spec appended when the file
+// file system needs), and the extension of the pattern's first name pattern appended when the file
 // name has none. Leading dots are not an extension.
 std::string CompletedName(std::string_view typed, std::string_view pattern);
 

@@ -37,7 +37,7 @@ struct Fixture : testing::SessionFixture {
 };
 
 TEST(BitmapDialog, NameRulesAndFormatPanel) {
-  EXPECT_EQ(PatternSpecs("*.BMP;  *.DIB;*.RLE"), (Names{"*.BMP", "*.DIB", "*.RLE"}));
+  EXPECT_EQ(PatternNames("*.BMP;  *.DIB;*.RLE"), (Names{"*.BMP", "*.DIB", "*.RLE"}));
   const char* names[][3] = {
       {"picture", "*.BMP;*.DIB", "PICTURE.BMP"}, {"Scan.dib", "*.BMP", "SCAN.DIB"},
       {"../pic", "*.BMP", "../PIC.BMP"},         {".hidden", "*.RLE", ".HIDDEN.RLE"},
