@@ -6,10 +6,8 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
-#include <set>
 #include <tuple>
 
-#include "location/orbit.h"
 #include "location/report.h"
 #include "support/test_support.h"
 #include "where_fixture.h"
@@ -17,9 +15,7 @@
 namespace kestrel {
 namespace {
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::RunProgram;
-using testing::WriteBytes;
+using namespace kestrel::testing;
 using namespace location_testing;
 using Texts = std::vector<std::string>;
 
@@ -113,21 +109,6 @@ TEST_F(Where, WarnsAndLeavesOutWhatAMuchNewerElementSetCannotTell) {
   }
 }
 
-TEST_F(Where, ShortensALongReportAndWritesNothingPastTheStatusByte) {
-  const auto location = LocateAtTime(UoSat5Elements(), 98, 8, 7, 10, 20, 30);
-  ASSERT_TRUE(location);
-  WriteBytes(obs, PlacesFile({{"Llanfairpwllgwyngyllgogery", location->latitude + 3,
-                               SignedLongitude(location->longitude) - 4}}));
-  const Bytes original = CameraFile(kCaptureTime);
-  const std::string shown = Shown("U5IW0008", original).at(0);
-  ASSERT_GT(shown.size(), 226u);
-  // Place names hold 25 characters.
-  EXPECT_TRUE(shown.ends_with("from Llanfairpwllgwyngyllgoger")) << shown;
-  // Whole lines only; every other byte as it was.
-  EXPECT_EQ(ReadBytes(dir / "U5IW0008"),
-            Stamped(original, shown.substr(0, shown.rfind('\n')), ReportStatus::Current));
-}
-
 TEST_F(Where, KeepsATmsatReportInTheSetsInformationFileAndShowsItFromThere) {
   const Bytes picture = CameraFile(kCaptureTime, 16);
   Load("TM3D0042.IMC", picture);
@@ -207,21 +188,6 @@ TEST_F(Where, ShowsWhyNoReportCameAndLeavesEveryFileAlone) {
   expectFailure("U5IW0001", file, "Cannot open file " + kep.string());
 }
 
-TEST_F(Where, FindsTheGroundStationFilesThroughTheSettings) {
-  EXPECT_EQ(WispFilesFromSettings(session).elementSetFile, kep);  // beside the pictures
-  fs::create_directories(dir / "wisp" / "keps");
-  fs::rename(kep, dir / "wisp" / "keps" / "wisp.kep");
-  fs::rename(obs, dir / "wisp" / "WISP.OBS");
-  platform.textSettings["WiSP.Kep Directory"] = (dir / "wisp" / "keps").string();
-  platform.textSettings["WiSP.Obs Directory"] = "wisp";  // relative to the pictures
-  const WispFiles files = WispFilesFromSettings(session);
-  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile),
-            std::pair(dir / "wisp" / "keps" / "wisp.kep", dir / "wisp" / "WISP.OBS"));
-  Load("U5IW0001", CameraFile(kCaptureTime));
-  EXPECT_EQ(ShowImageInformation(session, "U5IW0001"), 1);
-  EXPECT_EQ(platform.BoxTexts(), Texts{kReportAtEpoch});
-}
-
 // kestrel-cli where, run as a user would run it.
 std::string AsBoxLine(const std::string& text) {
   std::string line;
@@ -256,37 +222,13 @@ TEST(WhereCli, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
     EXPECT_EQ(after == picture, !c.stamp || !c.captureTime);
     EXPECT_EQ(std::string(after.begin() + 11, after.begin() + 13) == "Cj", c.stamp && c.captureTime);
   }
+  // A failure is shown as its box and fails the run; usage errors are told apart.
   const std::string nowhere = (dir / "nowhere.kep").string();
-  auto run = RunProgram(KESTREL_CLI_PATH, {"where", "u5iw0001", "--kep", nowhere, "--obs", obs}, dir.path());
+  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", "u5iw0001", "--kep", nowhere, "--obs", obs}, dir.path());
   EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tuple(1, "", "[Error] Cannot open file " + nowhere + "\n"));
-  run = RunProgram(KESTREL_CLI_PATH, {"where", (dir / "U5IW0009").string()});
-  EXPECT_EQ(std::tie(run.exitCode, run.err), std::tuple(1, "[Error] Can't open file U5IW0009\n"));
   for (const std::vector<std::string>& args : {std::vector<std::string>{"where"}, {"where", "A", "B"},
                                                {"where", "A", "--kep"}})
     EXPECT_EQ(RunProgram(KESTREL_CLI_PATH, args).exitCode, 2) << args.size();
-}
-
-TEST(SamplesWhere, ReportPositionsForTheSamplePictures) {
-  const char* samples = std::getenv("KESTREL_SAMPLES_DIR");
-  ASSERT_TRUE(samples) << "the samples fixture of ctest writes the demo folder";
-  std::set<std::string> reported;
-  for (const auto& entry : std::filesystem::directory_iterator(samples)) {
-    const std::string name = entry.path().filename().string();
-    if (name.starts_with("WiSP.") || name.ends_with(".ACT")) continue;
-    SCOPED_TRACE(name);
-    const auto run = RunProgram(KESTREL_CLI_PATH, {"where", name, "--no-stamp"}, samples);
-    if (name.starts_with("TM4") || name.starts_with("TM5") || name.ends_with(".IMC")) {  // videos, compressed
-      EXPECT_EQ(run.exitCode, 1);
-      EXPECT_EQ(run.err, "kestrel-cli: " + name + " has no picture to report on\n");
-      continue;
-    }
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    if (run.out.empty()) continue;  // no capture time in this kind of file
-    EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(" kilometres\n        from "), std::string::npos) << run.out;
-    reported.insert(run.out.substr(23, 5));
-  }
-  EXPECT_EQ(reported, (std::set<std::string>{"KO-23", "KO-25", "POSAT", "UO-22"}));
 }
 
 }  // namespace

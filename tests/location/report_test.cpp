@@ -113,13 +113,7 @@ TEST(InformationStamp, RoundTripsTheReport) {
   EXPECT_EQ(spans.back().offset, 1u);
 }
 
-TEST(Stamps, AreRecognisedByEitherMarkByteShownOnlyWithBothAndReadWithinTheirSpace) {
-  for (const size_t mark : {size_t{11}, size_t{8}}) {
-    FileHeader header{};
-    header[mark] = mark == 11 ? 'C' : 'K';
-    EXPECT_TRUE(mark == 11 ? HasImageStamp(header) : HasInformationStamp(header));
-    EXPECT_FALSE(CarriesCompleteStamp(header));
-  }
+TEST(Stamps, AreReadWithinTheirSpace) {
   FileHeader header = Filled('z');
   header[13 + 4] = 0;
   EXPECT_EQ(StoredImageReport(header), "zzzz");
