@@ -1,5 +1,6 @@
 // The single-image loader: field and sequential bodies, the wide-angle skip and shift, the
-// size check, geometry, copies and flags. Expected pictures are built from the file layout.
+// size check, geometry, copies and flags; then the ACT preview and the single-file open that
+// use it. Expected pictures are built from the file layout.
 
 #include <gtest/gtest.h>
 
@@ -7,14 +8,16 @@
 
 #include "base/text.h"
 #include "bitmap/dib.h"
+#include "satfiles/act_preview.h"
 #include "satfiles/identification.h"
+#include "satfiles/open_flows.h"
 #include "satfiles/single_image.h"
 #include "test_support.h"
 
 namespace kestrel {
 namespace {
 
-using testing::SessionFixture;
+using namespace kestrel::testing;
 constexpr size_t kPixels = kInfoHeaderSize + 1024;  // where a grey picture's pixels start
 
 // A 611 x 576 (or smaller) scene whose every pixel tells where it came from, with no spikes
@@ -50,7 +53,7 @@ Bytes WithCameraHeader(const Bytes& body) {
 
 // Writes the file read-only (loading never needs to write), identifies it and loads it.
 Block Load(SessionFixture& f, const std::string& name, const Bytes& file, bool untrimmed = false) {
-  testing::WriteBytes(f.dir / name, file);
+  WriteBytes(f.dir / name, file);
   std::filesystem::permissions(f.dir / name, std::filesystem::perms::owner_read);
   f.session.state.currentFilePath = name;
   EXPECT_TRUE(IdentifyImageFile(f.session));
@@ -172,9 +175,6 @@ TEST(LoadSingleImage, LeavesFilteredExposureCopiesRampAndFlagsForTheEditCommands
   ASSERT_TRUE(s.imageAdjustOriginal);
   EXPECT_NE(s.imageAdjustOriginal, dib);
   EXPECT_EQ(*s.imageAdjustOriginal, *dib);
-  const size_t pixelArea = (612 * 576 / 4096 + 3) * 4096;
-  EXPECT_EQ(std::tuple(dib->size(), LoadInfoHeader(*dib)->biSizeImage, s.topDownCopy->size()),
-            std::tuple(kPixels + pixelArea, pixelArea, pixelArea));
   // What the edit commands may do with a fresh picture.
   EXPECT_TRUE(s.processing.darkenAvailable && s.processing.lightenAvailable && s.processing.rotationAvailable &&
               s.pixelAdjustAvailable && !s.processing.enhancedAvailable);
@@ -206,7 +206,7 @@ TEST(LoadSingleImage, RefusalsSaySoAndOnlyAnUnopenableFileReleasesThePreviousPic
     SessionFixture f;
     const Block previous = NewBlock(16);
     f.session.state.loadedImage = previous;
-    if (c.onDisk) testing::WriteBytes(f.dir / c.path, Bytes(1000, 9));
+    if (c.onDisk) WriteBytes(f.dir / c.path, Bytes(1000, 9));
     f.session.state.identification = IdentifyByName(c.path[0] == 'p' ? "P1D00123" : ToUpperAscii(c.path));
     f.session.state.currentFilePath = c.path;
     EXPECT_FALSE(LoadSingleImage(f.session));
@@ -254,6 +254,64 @@ TEST(SpikeFilter, WorkedLinesAndThePlainRuleOnNoisyLines) {
     ReferenceSpikeFilter(expected);
     SpikeFilter(line);
     ASSERT_EQ(line, expected) << trial;
+  }
+}
+
+struct Open : ::testing::Test, testing::SessionFixture {
+  void Write(const std::string& name, const Bytes& file) {
+    WriteBytes(dir / name, file);
+    session.state.currentFilePath = name;
+  }
+};
+
+TEST_F(Open, PreviewActDownloadLoadsAnySizedDownloadWithoutTheCorruptionMessageButNoBitmap) {
+  Bytes download(95, 0x5A);
+  for (size_t i = 0; i < 1020 * 1020 + 5000; ++i) download.push_back(static_cast<uint8_t>(40 + i % 50));
+  Write("pass0001.act", download);
+  ASSERT_TRUE(PreviewActDownload(session, ActPreset::Tmsat));
+  EXPECT_TRUE(platform.boxes.empty());
+  const ImageState& s = session.state;
+  const Bytes& dib = *s.current.currentDib;
+  EXPECT_EQ(std::pair(LoadInfoHeader(dib)->biWidth, LoadInfoHeader(dib)->biHeight), std::pair(1020, 1020));
+  EXPECT_EQ(dib.size(), 40 + 1024 + (1048576 / 4096 + 3) * 4096u);
+  // Top row of the picture is the first body row.
+  EXPECT_EQ(dib[40 + 1024 + 1019 * 1020 + 7], 40 + 7);
+  EXPECT_TRUE(std::equal(download.begin(), download.begin() + 95, s.fileHeaderBuffer.begin()));
+  EXPECT_EQ(s.fileHeaderBuffer[95], 0);
+  EXPECT_EQ(s.exposureLevel, 255 - s.imageAverage);
+  EXPECT_TRUE(s.processing.singleImageShown);
+  // Bitmap files are refused.
+  Write("PICTURE.BMP", Bytes(2000, 1));
+  EXPECT_FALSE(PreviewActDownload(session, ActPreset::Uosat));
+  EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"This is a BMP file, Use Open Bmp"});
+  EXPECT_EQ(platform.boxes[0].caption, "File Error");
+}
+
+TEST_F(Open, SingleSatelliteFileRoutesAndRefusesByName) {
+  struct Case {
+    const char* name;
+    OpenResult result;
+    const char* caption = nullptr;  // of the one box shown, if any
+    const char* text = nullptr;
+  };
+  const Case cases[] = {
+      {"PICTURE.BMP", OpenResult::Failed, "File Error", "This is a BMP file, Use Open Bmp"},
+      {"IM000123.ACT", OpenResult::Failed, "Command Line Open",
+       "Unsupported from Command Line - Use File/Preview ACT"},
+      {"TM4ACT01.IMI", OpenResult::Video},           {"TM500001.IMI", OpenResult::Video},
+      {"TM112345.IMC", OpenResult::CompressedImage}, {"TM0D0042.IMW", OpenResult::InformationFile},
+      {"P1C00123.CCD", OpenResult::Failed, "CCD Error",
+       "           This is a UoS Compressed File\nYou must select the associated Thumb(T) File\n"
+       "    to launch and decompress the Image File"},
+      {"NOTHING1", OpenResult::Failed, "CCD Image Error", "Invalid Parameters - Image cannot be processed"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform.boxes.clear();
+    Write(c.name, Bytes(3000, 9));
+    EXPECT_EQ(OpenSingleSatelliteFile(session), c.result);
+    ASSERT_EQ(platform.boxes.size(), c.caption ? 1u : 0u);
+    if (!c.caption) continue;
+    EXPECT_EQ(std::tie(platform.boxes[0].caption, platform.boxes[0].text), std::tuple(c.caption, c.text));
   }
 }
 
