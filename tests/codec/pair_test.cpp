@@ -25,19 +25,15 @@ namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using namespace kestrel::testing;
 
 // A pair file: a 256-byte header with the given size, then `body`.
-Bytes PairFile(uint16_t width, uint16_t height, std::span<const uint8_t> body = {}) {
+Bytes PairFile(uint16_t width, uint16_t height, const Bytes& body = {}) {
   Bytes file(kPairHeaderLength, 0);
   StoreU16(file.data() + kPairWidthOffset, width);
   StoreU16(file.data() + kPairHeightOffset, height);
   file.insert(file.end(), body.begin(), body.end());
   return file;
-}
-Bytes PairFile(uint16_t width, uint16_t height, std::initializer_list<uint8_t> body) {
-  return PairFile(width, height, std::span<const uint8_t>(body.begin(), body.size()));
 }
 
 // The rows of an 8-bit packed DIB, top-down, `width` bytes each.
@@ -258,11 +254,6 @@ TEST(PairEncoder, PartStripsAreDropped) {
   EXPECT_TRUE(encoded.records.empty());
 }
 
-TEST(PairRoundTrip, ExactlyCodablePicturesComeBackUnchanged) {
-  const Bytes exact = ExactlyCodablePicture(128, 96);
-  EXPECT_EQ(RoundTrip(exact, 128, 96), exact);
-}
-
 // Four blocks in a row, the first a quadrant block, and the picture they decode to.
 const Bytes kThumbnail = PairFile(4, 1, {100, 50, 60, 70});
 const Bytes kCompressed = PairFile(16, 4, {0x02, 110, 90, 100, 5, 10, 0, 20, 0x33, 0xC0});
@@ -318,12 +309,8 @@ TEST_F(PairFlowTest, WritesTheDecodedFileFromReadOnlyInputsAndDescribesIt) {
   EXPECT_EQ(ReadBytes(dir / "U5DW0001.CCD"), expected);
   EXPECT_TRUE(std::equal(state.fileHeaderBuffer.begin(), state.fileHeaderBuffer.end(), kCompressed.begin()));
   const IdentificationRecord& id = state.identification;
-  EXPECT_EQ(id.fileWidth, 16);
-  EXPECT_EQ(id.fileHeight, 4);
-  EXPECT_EQ(id.fieldGap, 0);
-  EXPECT_EQ(id.headerLength, 256);
-  EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure ||
-               id.wideAngleTmsat);
+  EXPECT_EQ(std::tuple(id.fileWidth, id.fileHeight, id.fieldGap, id.headerLength), std::tuple(16, 4, 0, 256));
+  EXPECT_FALSE(id.interlaced || id.thumbnail || id.spikeFilter || id.leftTrim || id.autoExposure || id.wideAngleTmsat);
   EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), kThumbnail);
   EXPECT_EQ(ReadBytes(dir / "U5CW0001"), kCompressed);
 }
@@ -357,15 +344,13 @@ TEST_F(PairFlowTest, MissingAndHostileFilesGetAClearMessageAndLoseNothing) {
     if (!c.compressed.empty()) WriteBytes(dir / "U5CW0001", c.compressed);
     EXPECT_FALSE(DecompressAndShow("U5TW0001.CCD"));
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, c.text);
-    EXPECT_EQ(platform.boxes[0].caption, c.caption);
+    EXPECT_EQ(std::tie(platform.boxes[0].text, platform.boxes[0].caption), std::tuple(c.text, c.caption));
     EXPECT_EQ(state.currentFilePath, "U5TW0001.CCD");
     EXPECT_FALSE(state.current.imageDisplayable);
     EXPECT_EQ(ReadBytes(dir / "U5TW0001.CCD"), c.thumbnail);
     EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
     if (c.compressed.empty()) {  // the thumbnail's size stays in the record
-      EXPECT_EQ(state.identification.fileWidth, 4);
-      EXPECT_EQ(state.identification.fileHeight, 1);
+      EXPECT_EQ(std::tuple(state.identification.fileWidth, state.identification.fileHeight), std::tuple(4, 1));
     }
   }
 }
@@ -452,15 +437,6 @@ TEST_F(PairFlowTest, SaveAsCompWritesThePairThatGivesThePictureBack) {
   // Both headers are the source's with their own sizes.
   EXPECT_EQ(Bytes(thumbnail.begin(), thumbnail.begin() + 256), CameraFile(16, 8, {}));
   EXPECT_EQ(Bytes(compressed.begin(), compressed.begin() + 256), CameraFile(64, 32, {}));
-  // Header, map, then 9 bytes per quadrant block and 3 per whole block.
-  size_t recordBytes = 0;
-  for (size_t k = 0; k < 128; ++k) {
-    const int code = (compressed[256 + k / 4] >> (2 * (k % 4))) & 3;
-    recordBytes += code == 2 ? 9 : code == 3 ? 3 : 0;
-  }
-  EXPECT_GT(recordBytes, 0u);
-  EXPECT_EQ(compressed.size(), 256 + 64 * 32 / 64 + recordBytes);
-
   const RecordedProgress& progress = *platform.progressWindows.at(0);
   EXPECT_EQ(progress.request.title + "|" + progress.request.line, "CCD Image Compression|Now compressing the Image File");
   EXPECT_EQ(progress.steps, 0);  // fewer than 40 rows: the bar never moves
@@ -472,8 +448,7 @@ TEST_F(PairFlowTest, SaveAsCompWritesThePairThatGivesThePictureBack) {
   EXPECT_EQ(LoadInfoHeader(*state.current.currentDib)->biWidth, 16);
   EXPECT_EQ(state.exposureLevel, 255 - state.imageAverage);
   const IdentificationRecord& id = state.identification;
-  EXPECT_EQ(id.fileWidth, 16);
-  EXPECT_EQ(id.fileHeight, 8);
+  EXPECT_EQ(std::tuple(id.fileWidth, id.fileHeight), std::tuple(16, 8));
   EXPECT_TRUE(id.thumbnail && id.headerLength == 256 && id.autoExposure);  // auto exposure kept from the source
   EXPECT_FALSE(id.interlaced || id.spikeFilter || id.leftTrim);
   EXPECT_EQ(platform.cursorDepth, 0);
@@ -489,44 +464,13 @@ TEST_F(PairFlowTest, SaveAsCompWritesThePairThatGivesThePictureBack) {
 TEST_F(PairFlowTest, ProgressStepsEveryFortiethOfTheHeightAndPartStripsAreLeftOut) {
   Open("U5DW0003.CCD", 16, 400, Bytes(16 * 400, 10));
   ASSERT_TRUE(CompressCurrentImage(session));
-  EXPECT_EQ(platform.progressWindows[0]->steps, 10);
-  EXPECT_EQ(platform.progressWindows[0]->position, 100);
+  EXPECT_EQ(std::pair(platform.progressWindows[0]->steps, platform.progressWindows[0]->position), std::pair(10, 100));
   // One grey level: the header and a zero map.
   EXPECT_EQ(ReadBytes(dir / "U5CW0003"), CameraFile(16, 400, Bytes(16 * 400 / 64, 0)));
   Open("U5DW0004.CCD", 12, 40, Bytes(12 * 40, 10));  // below one strip: headers only
   ASSERT_TRUE(CompressCurrentImage(session));
   EXPECT_EQ(ReadBytes(dir / "U5TW0004.CCD").size(), 256u);
   EXPECT_EQ(ReadBytes(dir / "U5CW0004").size(), 256u);
-}
-
-TEST_F(PairFlowTest, SpectralPlanesNeedToBeOpenedFromOutsideWideAngleOnesDoNot) {
-  Open("TM112345.IMI", 96, 48, Bytes(96 * 48, 50));
-  SaveAsComp(session);
-  ASSERT_EQ(platform.boxes.size(), 1u);
-  EXPECT_EQ(platform.boxes[0].text, "    To compress individual TM1,TM2,TM3 Images\r\n"
-                                    "Open each file individually from Windows Explorer\r\n"
-                                    "                        or Drag and Drop\r\n"
-                                    "          Then use the Compress function");
-  EXPECT_EQ(platform.boxes[0].caption, "Compression Information");
-  EXPECT_FALSE(fs::exists(dir / "TM112345.IMT"));
-
-  // Opened from the command line: one strip larger each way, under the header the report kept.
-  state.openedFromShell = true;
-  state.tmHeaderCopy.fill(0xA5);
-  SaveAsComp(session);
-  EXPECT_FALSE(state.openedFromShell);
-  EXPECT_EQ(ReadBytes(dir / "TM112345.IMT").size(), 256u + 28 * 16);
-  const Bytes compressed = ReadBytes(dir / "TM112345.IMC");
-  EXPECT_EQ(LoadU16(compressed.data() + 251), 112);
-  EXPECT_EQ(LoadU16(compressed.data() + 253), 64);
-  EXPECT_EQ(compressed[0], 0xA5);
-  EXPECT_EQ(compressed[255], 0xA5);
-  EXPECT_EQ(state.currentFilePath, "TM112345.IMT");
-
-  platform.boxes.clear();  // wide-angle pictures need no advice
-  Open("TM000100.IMI", 64, 32, Bytes(64 * 32, 50));
-  SaveAsComp(session);
-  EXPECT_TRUE(platform.boxes.empty() && fs::exists(dir / "TM000100.IMC"));
 }
 
 TEST_F(PairFlowTest, AFailedOrRefusedCompressionLosesNothing) {
