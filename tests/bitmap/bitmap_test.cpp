@@ -1,4 +1,4 @@
-// Packed DIBs and bitmap files: palettes, writing and reading back, the header variants other
+// Packed DIBs and bitmap files: writing and reading back, the header variants other
 // programs write, hostile files, RLE coding and depth conversion against a plain pixel reader.
 
 #include <gtest/gtest.h>
@@ -7,17 +7,13 @@
 
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
-#include "bitmap/palette.h"
 #include "dib_builders.h"
 #include "test_support.h"
 
 namespace kestrel {
 namespace {
 
-using testing::MakeDib;
-using testing::ReadBytes;
-using testing::WithFileHeader;
-using testing::WriteBytes;
+using namespace kestrel::testing;
 
 // A colour table of n entries that differ in every channel.
 std::vector<testing::Colour> Table(size_t n) {
@@ -29,18 +25,6 @@ std::vector<testing::Colour> Table(size_t n) {
 // An 8-bit picture of 256 colours, biClrUsed filled in as reading completes it.
 Bytes Indexed(int32_t width, int32_t height) {
   return MakeDib(width, height, 8, Table(256), [](int x, int y) { return uint32_t(x + 10 * y) & 255u; }, 256);
-}
-
-TEST(Palette, FollowsTheColourTableOrIsTheColourCube) {
-  auto palette = MakePaletteFromDib(MakeDib(1, 1, 1, {{1, 2, 3}, {4, 5, 6}}, [](int, int) { return 0u; }));
-  ASSERT_TRUE(palette && palette->size() == 2u);
-  EXPECT_EQ((*palette)[1], (PaletteEntry{6, 5, 4, 0}));  // red, green, blue
-  palette = MakePaletteFromDib(MakeDib(2, 2, 24, {}, [](int, int) { return 0u; }));
-  ASSERT_TRUE(palette && palette->size() == 256u);
-  const std::pair<size_t, PaletteEntry> cube[] = {{0, {0, 0, 0, 0}},    {1, {32, 0, 0, 0}},
-                                                  {7, {224, 0, 0, 0}},  {8, {0, 32, 0, 0}},
-                                                  {64, {0, 0, 64, 0}}, {255, {224, 224, 192, 0}}};
-  for (const auto& [index, entry] : cube) EXPECT_EQ((*palette)[index], entry) << index;
 }
 
 struct BitmapFileTest : ::testing::Test {
@@ -121,16 +105,6 @@ TEST_F(BitmapFileTest, HostileFilesAreRefusedWithoutReadingPastTheFile) {
   EXPECT_EQ(Read("EMPTY.BMP", {}).error, NotBitmap);
   EXPECT_EQ(ReadBitmapFile(dir / "MISSING.BMP").error, CannotOpen);
   EXPECT_EQ(ReadBitmapFile(dir.path()).error, CannotOpen);
-}
-
-TEST_F(BitmapFileTest, FailedWriteLeavesWhatWasThereAndNoLeftovers) {
-  // A folder in the way cannot be replaced by a file: the write fails after the data went out.
-  std::filesystem::create_directory(dir / "TAKEN.BMP");
-  WriteBytes(dir / "TAKEN.BMP" / "INSIDE", {1, 2, 3});
-  EXPECT_FALSE(WriteBitmapFile(dir / "TAKEN.BMP", Indexed(2, 2)));
-  EXPECT_EQ(ReadBytes(dir / "TAKEN.BMP" / "INSIDE"), (Bytes{1, 2, 3}));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-  EXPECT_FALSE(WriteBitmapFile(dir / "NO" / "SUCH" / "FOLDER.BMP", Indexed(2, 2)));
 }
 
 // The 0xRRGGBB colour of pixel (x, y from the top) of an uncompressed packed DIB.

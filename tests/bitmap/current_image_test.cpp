@@ -1,4 +1,4 @@
-// Installing, releasing and converting the picture on show, through a scripted platform.
+// Installing the picture on show, through a scripted platform.
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,7 @@
 namespace kestrel {
 namespace {
 
-using testing::MakeDib;
-using testing::WithFileHeader;
-using testing::WriteBytes;
+using namespace kestrel::testing;
 
 Bytes GreyPicture(int32_t width, int32_t height) {
   std::vector<testing::Colour> grey;
@@ -40,10 +38,8 @@ TEST_F(CurrentImageTest, OpeningABitmapInstallsItAndCaptionsTheWindow) {
   EXPECT_TRUE(platform.boxes.empty());
   ASSERT_TRUE(current.imageDisplayable && current.currentDib && current.currentPalette);
   EXPECT_EQ(current.currentDib, current.currentHeader);
-  EXPECT_EQ(current.pixelOffsetInFile, 40u + 1024u);
-  EXPECT_EQ(current.displayWidth, 611);
-  EXPECT_EQ(current.displayHeight, 4);
-  EXPECT_EQ(current.currentPalette->size(), 256u);
+  EXPECT_EQ(std::tuple(current.pixelOffsetInFile, current.displayWidth, current.displayHeight, current.currentPalette->size()),
+            std::tuple(40u + 1024u, 611, 4, 256u));
   EXPECT_EQ(platform.caption, "Kestrel (SCENE.BMP 611x4x8 RGB)");
   EXPECT_EQ(platform.pictureChanges.back(), PictureChange::Installed);
 }
@@ -65,9 +61,8 @@ TEST_F(CurrentImageTest, BadFilesGiveTheirMessagesAndLeaveNothingInstalled) {
     session.state.currentFilePath = name;
     EXPECT_FALSE(OpenBitmapAsCurrent(session));
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, message);
-    EXPECT_EQ(platform.boxes[0].caption, "Error");
-    EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Exclamation);
+    EXPECT_EQ(std::tie(platform.boxes[0].text, platform.boxes[0].caption, platform.boxes[0].icon),
+              std::tuple(message, "Error", BoxIcon::Exclamation));
     EXPECT_FALSE(current.imageDisplayable || current.currentDib);
   }
   // A block too short for its own header is not installed either.
@@ -77,33 +72,6 @@ TEST_F(CurrentImageTest, BadFilesGiveTheirMessagesAndLeaveNothingInstalled) {
   EXPECT_FALSE(SetCurrentImage(session, tooShort));
   EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"Could not create bitmap!"});
   EXPECT_FALSE(current.imageDisplayable);
-}
-
-TEST_F(CurrentImageTest, FreeingReleasesEveryBlockAndConvertingLeavesThePictureWhole) {
-  Block picture = std::make_shared<Bytes>(GreyPicture(4, 4));
-  session.state.loadedImage = session.state.shownImage = picture;
-  session.state.imageAdjustOriginal = DuplicateBlock(picture);
-  session.state.topDownCopy = session.state.rotationWorkCopy = NewBlock(16);
-  ASSERT_TRUE(SetCurrentImage(session, picture));
-  session.state.current.selectionRectangle = {1, 1, 3, 3};
-  FreeCurrentImage(session);
-  EXPECT_EQ(picture.use_count(), 1);
-  EXPECT_FALSE(session.state.topDownCopy || session.state.rotationWorkCopy || session.state.imageAdjustOriginal);
-  EXPECT_FALSE(current.imageDisplayable);
-  EXPECT_TRUE(current.selectionRectangle.Empty());
-  EXPECT_EQ(platform.pictureChanges.back(), PictureChange::Cleared);
-
-  EXPECT_FALSE(ConvertDibFormat(session, kCompressionRgb, 8));  // nothing on show
-  picture = std::make_shared<Bytes>(MakeDib(16, 16, 24, {}, [](int x, int y) { return uint32_t(x * 16) << 16 | uint32_t(y * 16); }));
-  ASSERT_TRUE(SetCurrentImage(session, picture));
-  const Block one = ConvertDibFormat(session, kCompressionRgb, 1);
-  ASSERT_TRUE(one);
-  EXPECT_EQ(LoadInfoHeader(*one)->biBitCount, 1);
-  EXPECT_EQ(current.currentDib, picture);
-  EXPECT_EQ(ConvertDibFormat(session, kCompressionRgb, 24), picture);
-  const Block rle = ConvertDibFormat(session, kCompressionRle8, 8);
-  ASSERT_TRUE(rle);
-  EXPECT_EQ(LoadInfoHeader(*rle)->biCompression, kCompressionRle8);
 }
 
 }  // namespace
