@@ -1,18 +1,18 @@
 // Colour mixing, rotation, exposure, compensation and sharpening kernels: the worked values,
-// and the sliding sharpener against the direct window sum.
+// and the sliding sharpener against the direct window sum; the image commands' dialogs.
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
+#include "base/command_ids.h"
 #include "processing/colour_mixing.h"
 #include "processing/exposure.h"
-#include "processing/rotation.h"
-#include "processing/sharpen.h"
-#include "base/command_ids.h"
 #include "processing/image_commands.h"
 #include "processing/image_dialogs.h"
+#include "processing/rotation.h"
+#include "processing/sharpen.h"
 #include "test_support.h"
 
 namespace kestrel {
@@ -175,15 +175,8 @@ TEST(SharpenPixels, SlidingSumsMatchTheDirectWindowSum) {
   EXPECT_EQ(SharpenGeometryFor(40, 7, false, 7).rows, 0u);
 }
 
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-using namespace kestrel::testing;
-
 TEST(ImageCommands, DialogsAndColourCommandsThroughTheDispatcher) {
-  SessionFixture f;
+  testing::SessionFixture f;
   ImageState& s = f.session.state;
   f.session.sendCommand = [&](int command, int parameter) {
     int result = 1;
