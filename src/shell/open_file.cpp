@@ -68,6 +68,7 @@ bool FinishOutsideOpen(Session& session, OpenResult result, bool report) {
 }  // namespace
 
 bool CommandLineOpen(Session& session, const std::filesystem::path& file) {
+  if (file.empty()) return false;  // nothing was named
   LoadSettings(session);
   WaitCursor wait(session.platform);
   return FinishOutsideOpen(session, OpenFromOutside(session, file), true);

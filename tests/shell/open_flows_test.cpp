@@ -126,5 +126,39 @@ TEST_F(OpenFlowTest, MenusRightAfterStartUp) {
   EXPECT_TRUE(f.platform.boxes.empty());
 }
 
+// Every command in every state, greyed or not, the way a stray accelerator or a test might send
+// it: nothing may crash, hang or touch a file it was not asked to.
+TEST_F(OpenFlowTest, EveryCommandInEveryStateDoesNothingHarmful) {
+  std::vector<int> commands = {kCmdColourClockwise, kCmdColourAnticlockwise, kCmdColourDialogClosed,
+                               kCmdDecompressTmsatSet, kCmdCommandLineOpen, kCmdNoCommand};
+  for (int id = kCmdPlaneUp1; id <= kCmdColourRestore; ++id) commands.push_back(id);
+  for (const MenuEntry& entry : MenuBar())
+    if (entry.kind == MenuEntryKind::Item && entry.command != kCmdSaveEdit) commands.push_back(entry.command);
+  WriteBytes(f.dir / "U5TW0001", Camera(152, 144, 100));
+  // Small planes whose header gives their size, as decoded planes carry it.
+  Bytes plane = Camera(64, 64, 80);
+  StoreU16(plane.data() + 251, 64);
+  StoreU16(plane.data() + 253, 64);
+  for (char digit : {'1', '2', '3'}) WriteBytes(f.dir / (std::string("TM") + digit + "00001.IMI"), plane);
+  const auto before = ReadBytes(f.dir / "U5TW0001");
+  for (int state = 0; state < 4; ++state)
+    for (int command : commands) {
+      SCOPED_TRACE(std::to_string(state) + ": " + std::to_string(command));
+      SessionFixture g;
+      AttachDispatcher(g.session);
+      std::filesystem::copy(f.dir.path(), g.dir.path(), std::filesystem::copy_options::recursive);
+      if (state == 1) OpenFromOutside(g.session, g.dir / "U5TW0001");
+      if (state == 2) OpenFromOutside(g.session, g.dir / "TM100001.IMI", true);
+      if (state == 3) {
+        OpenFromOutside(g.session, g.dir / "U5TW0001");
+        DispatchCommand(g.session, kCmdRotateClockwise);
+      }
+      g.platform.boxAnswers.assign(8, BoxAnswer::Cancel);
+      DispatchCommand(g.session, command);
+      DispatchCommand(g.session, command, 1);
+      EXPECT_EQ(ReadBytes(g.dir / "U5TW0001"), before);
+    }
+}
+
 }  // namespace
 }  // namespace kestrel
