@@ -113,8 +113,10 @@ int RunConvert(Session& session) {
   const auto bitCount = options.bits ? static_cast<uint16_t>(options.bits) : header.biBitCount;
   if (options.rle && bitCount != 4 && bitCount != 8)
     return UsageError("--rle needs a 4- or 8-bit picture");
-  const uint32_t compression =
-      !options.rle ? kCompressionRgb : bitCount == 8 ? kCompressionRle8 : kCompressionRle4;
+  // Without format options the picture is written in its own format, a coded one unchanged.
+  const uint32_t compression = options.rle      ? (bitCount == 8 ? kCompressionRle8 : kCompressionRle4)
+                               : options.bits   ? kCompressionRgb
+                                                : header.biCompression;
   Block converted = ConvertDibFormat(session, compression, bitCount);
   if (!converted) return ShowErrorBox(session, "Unable to save the specified file"), kExitFailure;
   return WritePicture(session, *converted, out) ? kExitSuccess : kExitFailure;
