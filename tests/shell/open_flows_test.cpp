@@ -100,6 +100,21 @@ TEST_F(OpenFlowTest, ADropShowsEachPictureInTurnAndRefusalsEndIt) {
   EXPECT_TRUE(CommandLineOpen(f.session, f.dir / "TM4ACT01.IMI"));
 }
 
+TEST_F(OpenFlowTest, SaveAsCompTakesSpectralPlanesOnlyFromOutside) {
+  WriteBytes(f.dir / "TM112345.IMI", Bytes(1020 * 1020, 70));
+  f.platform.openAnswers = {FileChoice{(f.dir / "TM112345.IMI").string()}};
+  DispatchCommand(f.session, kCmdOpenCcd);  // alone: its siblings are missing
+  f.platform.boxes.clear();
+  DispatchCommand(f.session, kCmdSaveAsComp);
+  ASSERT_EQ(f.platform.boxes.size(), 1u);
+  EXPECT_EQ(f.platform.boxes[0].caption, "Compression Information");
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "TM112345.IMC"));
+  OpenDroppedFiles(f.session, {f.dir / "TM112345.IMI"});
+  DispatchCommand(f.session, kCmdSaveAsComp);
+  EXPECT_TRUE(std::filesystem::exists(f.dir / "TM112345.IMC"));
+  EXPECT_EQ(f.session.state.currentFilePath, "TM112345.IMT");  // the thumbnail is on show
+}
+
 TEST_F(OpenFlowTest, MenusRightAfterStartUp) {
   ResetProcessingState(f.session);
   std::vector<int> greyed, checked;
