@@ -3,8 +3,6 @@
 // (carried in their headers as decoded planes carry them); the rest is the planes' pixels or
 // the video file.
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "base/command_ids.h"
+#include "fuzz_folder.h"
 #include "platform/scripted_platform.h"
 #include "processing/image_commands.h"
 #include "satfiles/identification.h"
@@ -23,14 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path& WorkDirectory() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("kestrel-fuzz-colour-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
 
 void Write(const fs::path& file, const uint8_t* data, size_t size) {
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -55,8 +46,7 @@ void WritePlanes(const fs::path& dir, uint8_t flags, uint16_t width, uint16_t he
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   const uint8_t flags = data[0];
-  const fs::path& dir = WorkDirectory();
-  for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
+  const fs::path& dir = kestrel::fuzz::EmptiedFolder("colour");
 
   kestrel::ScriptedPlatform platform;
   kestrel::Session session(platform, dir);

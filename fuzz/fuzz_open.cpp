@@ -6,8 +6,6 @@
 // Files that begin as a bitmap does are named as one; anything else is opened as the camera
 // file that its first byte picks from a list of names.
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -18,6 +16,7 @@
 
 #include "bitmap/bitmap_file.h"
 #include "platform/files.h"
+#include "fuzz_folder.h"
 #include "platform/scripted_platform.h"
 #include "session/current_image.h"
 #include "session/session.h"
@@ -48,14 +47,6 @@ std::string_view NameFor(std::span<const uint8_t> file) {
   return kCameraNames[file.empty() ? 0 : file[0] % kCameraNames.size()];
 }
 
-const fs::path& WorkDirectory() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("kestrel-fuzz-open-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
 
 size_t FilesIn(const fs::path& dir) {
   size_t count = 0;
@@ -67,8 +58,7 @@ size_t FilesIn(const fs::path& dir) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> input(data, size);
-  const fs::path& dir = WorkDirectory();
-  for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
+  const fs::path& dir = kestrel::fuzz::EmptiedFolder("open");
   const fs::path file = dir / NameFor(input);
   if (!WriteFileReplacing(file, input)) return 0;
 

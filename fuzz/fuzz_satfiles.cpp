@@ -1,8 +1,6 @@
 // Identification and loading of satellite files with fuzzed names and contents: the first
 // bytes choose a name, the rest is the file.
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_folder.h"
 #include "platform/scripted_platform.h"
 #include "satfiles/act_preview.h"
 #include "satfiles/identification.h"
@@ -31,14 +30,6 @@ constexpr std::array<std::string_view, 40> kNames{
     "SPECIAL1", "TOPAZ001", "THUMB001", "TM112345.IMT", "XSPECIAL", "A", "U5", "KBI",
     "P1C00123.CCD", "PICTURE.BMP", "IM000123.ACT", "TM112345.IMC", "TM0D0042.IMW", "u5iw0001.ccd"};
 
-const fs::path& WorkDirectory() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("kestrel-fuzz-satfiles-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
 
 }  // namespace
 
@@ -53,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (char& c : name)
       if (c == '/' || c == '\0' || c == '.') c = 'X';
   }
-  const fs::path& dir = WorkDirectory();
-  for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
+  const fs::path& dir = kestrel::fuzz::EmptiedFolder("satfiles");
   const fs::path file = dir / (name.empty() ? std::string("EMPTY") : name);
   if (flags & 0x80) {
     fs::create_directory(file);  // a folder carrying a picture's name
