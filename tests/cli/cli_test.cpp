@@ -2,16 +2,19 @@
 // output that is an input refused before anything is written; a failed save says why; camera
 // files converted, previewed and cleaned; every depth it writes read back by another program's
 // reader (ImageMagick); pictures improved as the menu commands improve them, the frames of a
-// video, and a compressed colour set.
+// video, a compressed colour set, and the report of where a picture was taken.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <regex>
 
 #include "bitmap/dib.h"
 #include "dib_builders.h"
+#include "location/where_fixture.h"
 #include "test_support.h"
 
 namespace kestrel {
@@ -19,6 +22,33 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kestrel::testing;
+
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+// Runs a program through the shell, every word quoted, and captures its exit status and output.
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const fs::path& workingDirectory = {}) {
+  const auto quote = [](std::string word) {
+    for (size_t at = 0; (at = word.find('\'', at)) != std::string::npos; at += 4) word.replace(at, 1, "'\\''");
+    return "'" + word + "'";
+  };
+  std::string command = workingDirectory.empty() ? "" : "cd " + quote(workingDirectory) + " && ";
+  command += quote(program);
+  for (const auto& arg : args) command += " " + quote(arg);
+  // stdout and stderr go to files so that neither pipe can fill up and stall the child.
+  const ScratchDir capture;
+  const int status = std::system((command + " >" + quote(capture / "out") + " 2>" + quote(capture / "err")).c_str());
+  ProcessResult result;
+  result.exitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  for (auto [name, text] : {std::pair{"out", &result.out}, std::pair{"err", &result.err}}) {
+    const Bytes bytes = ReadBytes(capture / name);
+    text->assign(bytes.begin(), bytes.end());
+  }
+  return result;
+}
 
 ProcessResult Cli(const ScratchDir& dir, const std::vector<std::string>& args) {
   return RunProgram(KESTREL_CLI_PATH, args, dir.path());
@@ -44,14 +74,10 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
   };
   std::vector<Case> cases = {
       {{"--version"}, 0, R"(\d+\.\d+\.\d+\n)"},
-      {{}, 2, ""},
-      {{"frobnicate"}, 2, ""},
-      {{"convert", "a.bmp"}, 2, ""},                                       // no -o
-      {{"convert", "a.bmp", "-o", "b.bmp", "--bits", "16"}, 2, ""},
-      {{"convert", "a.bmp", "-o", "b.bmp", "--exposure", "300"}, 2, ""},
-      {{"convert", "a.bmp", "-o", "b.bmp", "--sharpen", "blur"}, 2, ""},
-      {{"act", "a", "--preset", "hubble", "-o", "b.bmp"}, 2, ""},
-      {{"identify"}, 2, ""},
+      {{}, 2, ""}, {{"frobnicate"}, 2, ""}, {{"convert", "a.bmp"}, 2, ""},  // no -o
+      {{"convert", "a.bmp", "-o", "b.bmp", "--bits", "16"}, 2, ""}, {{"convert", "a.bmp", "-o", "b.bmp", "--exposure", "300"}, 2, ""},
+      {{"convert", "a.bmp", "-o", "b.bmp", "--sharpen", "blur"}, 2, ""}, {{"act", "a", "--preset", "hubble", "-o", "b.bmp"}, 2, ""},
+      {{"identify"}, 2, ""}, {{"where"}, 2, ""}, {{"where", "A", "B"}, 2, ""}, {{"where", "A", "--kep"}, 2, ""},
       {{"--cancel", "identify", "a", "--cancel"}, 1, ""},  // accepted before and after
   };
   std::string listing = "(.|\\n)*";
@@ -178,8 +204,7 @@ TEST(CliConvert, EveryDepthCompressionAndPngReadsBackInImageMagick) {
   WriteBytes(dir / "SIXTEEN.BMP", BitmapFile(width, height, sixteen));
   WriteBytes(dir / "TWO.BMP", BitmapFile(width, height, two));
   struct Case {
-    const char* source;
-    const char* output;
+    const char *source, *output;
     std::vector<std::string> options;
     std::function<uint32_t(int, int)> colour;
   };
@@ -266,6 +291,47 @@ TEST(CliImprove, VideoFramesAndCompressedSets) {
   EXPECT_TRUE(incomplete.err.starts_with("[Retrieved Compressed File Status] Incomplete File Set")) << incomplete.err;
   EXPECT_EQ(LoadInfoHeader(Dib(dir / "SET.BMP"))->biBitCount, 8);
   EXPECT_FALSE(fs::exists(dir / "TM100002.IMI"));
+}
+
+// kestrel-cli where: the report on stdout and as its box line on stderr.
+std::string AsBoxLine(const std::string& text) {
+  std::string line;
+  for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return "[CCD Image Information] " + line + "\n";
+}
+
+TEST(CliWhere, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
+  using namespace location_testing;
+  ScratchDir dir;
+  const std::string kep = (dir / "keps.bin").string(), obs = (dir / "places.bin").string();
+  WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}}));
+  WriteBytes(obs, PlacesFile(kPlaces));
+  struct Case {
+    std::string picture;  // the path given, to a full-size UoSat-5 file
+    uint32_t captureTime;
+    bool stamp;
+  };
+  // Not stamped, or nothing to say (no capture time): the file stays as it was.
+  const Case cases[] = {{"U5IW0002", kCaptureTime, false}, {"U5IW0002", 0, true},
+                        {(dir / "u5iw0001").string(), kCaptureTime, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.picture);
+    const Bytes picture = CameraFile(c.captureTime, 4, 256 + 611 * 576);
+    WriteBytes(dir / c.picture, picture);
+    std::vector<std::string> args{"where", c.picture, "--kep", kep, "--obs", obs};
+    if (!c.stamp) args.push_back("--no-stamp");
+    const auto run = Cli(dir, args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, c.captureTime ? kReportAtEpoch + "\n" : "");
+    EXPECT_EQ(run.err, c.captureTime ? AsBoxLine(kReportAtEpoch) : "");
+    const Bytes after = ReadBytes(dir / c.picture);
+    EXPECT_EQ(after == picture, !c.stamp || !c.captureTime);
+    EXPECT_EQ(std::string(after.begin() + 11, after.begin() + 13) == "Cj", c.stamp && c.captureTime);
+  }
+  // A failure is shown as its box and fails the run.
+  const std::string nowhere = (dir / "nowhere.kep").string();
+  const auto run = Cli(dir, {"where", "u5iw0001", "--kep", nowhere, "--obs", obs});
+  EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tuple(1, "", "[Error] Cannot open file " + nowhere + "\n"));
 }
 
 }  // namespace

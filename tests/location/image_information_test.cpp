@@ -35,15 +35,11 @@ TEST(CaptureDate, IsWrittenInUtcWithALeadingZeroDayWhateverTheTimeZone) {
 }
 
 TEST(ReportLines, GivePositionWithHemispheresAndThePlaceWithBearingWord) {
-  EXPECT_EQ(PositionLines(-12.46, 45.3),
-            "           12.5 Degrees South Latitude\n"
-            "          45.3 Degrees East Longitude\n");
-  EXPECT_EQ(PositionLines(51.0, SignedLongitude(200)),
-            "           51.0 Degrees North Latitude\n"
-            "         160.0 Degrees West Longitude\n");
-  EXPECT_EQ(PositionLines(0, 0),
-            "            0.0 Degrees North Latitude\n"
-            "           0.0 Degrees East Longitude\n");
+  const std::tuple<double, double, std::string_view> positions[] = {
+      {-12.46, 45.3, "           12.5 Degrees South Latitude\n          45.3 Degrees East Longitude\n"},
+      {51.0, SignedLongitude(200), "           51.0 Degrees North Latitude\n         160.0 Degrees West Longitude\n"},
+      {0, 0, "            0.0 Degrees North Latitude\n           0.0 Degrees East Longitude\n"}};
+  for (const auto& [latitude, longitude, lines] : positions) EXPECT_EQ(PositionLines(latitude, longitude), lines);
   EXPECT_EQ(SignedLongitude(180), 180);
   EXPECT_EQ(PlaceText({"Guildford", 412.4, 47.6, true}),
             "    48 Deg NorthEast and 412 kilometres\n        from Guildford");
@@ -305,49 +301,6 @@ TEST_F(Where, ShowsWhyNoReportCameAndLeavesEveryFileAlone) {
   expectFailure("U5IW0001", file, "Cannot open file " + obs.string());
   fs::remove(kep);
   expectFailure("U5IW0001", file, "Cannot open file " + kep.string());
-}
-
-// kestrel-cli where, run as a user would run it.
-std::string AsBoxLine(const std::string& text) {
-  std::string line;
-  for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
-  return "[CCD Image Information] " + line + "\n";
-}
-
-TEST(WhereCli, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
-  testing::ScratchDir dir;  // kestrel-cli reads the files a user names
-  const std::string kep = (dir / "keps.bin").string(), obs = (dir / "places.bin").string();
-  WriteBytes(kep, ElementSetFile({{"UO-22", UoSat5Elements()}}));
-  WriteBytes(obs, PlacesFile(kPlaces));
-  struct Case {
-    std::string picture;  // the path given, to a full-size UoSat-5 file
-    uint32_t captureTime;
-    bool stamp;
-  };
-  // Not stamped, or nothing to say (no capture time): the file stays as it was.
-  const Case cases[] = {{"U5IW0002", kCaptureTime, false}, {"U5IW0002", 0, true},
-                        {(dir / "u5iw0001").string(), kCaptureTime, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.picture);
-    const Bytes picture = CameraFile(c.captureTime, 4, 256 + 611 * 576);
-    WriteBytes(dir / c.picture, picture);
-    std::vector<std::string> args{"where", c.picture, "--kep", kep, "--obs", obs};
-    if (!c.stamp) args.push_back("--no-stamp");
-    const auto run = RunProgram(KESTREL_CLI_PATH, args, dir.path());
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, c.captureTime ? kReportAtEpoch + "\n" : "");
-    EXPECT_EQ(run.err, c.captureTime ? AsBoxLine(kReportAtEpoch) : "");
-    const Bytes after = ReadBytes(dir / c.picture);
-    EXPECT_EQ(after == picture, !c.stamp || !c.captureTime);
-    EXPECT_EQ(std::string(after.begin() + 11, after.begin() + 13) == "Cj", c.stamp && c.captureTime);
-  }
-  // A failure is shown as its box and fails the run; usage errors are told apart.
-  const std::string nowhere = (dir / "nowhere.kep").string();
-  const auto run = RunProgram(KESTREL_CLI_PATH, {"where", "u5iw0001", "--kep", nowhere, "--obs", obs}, dir.path());
-  EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tuple(1, "", "[Error] Cannot open file " + nowhere + "\n"));
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"where"}, {"where", "A", "B"},
-                                               {"where", "A", "--kep"}})
-    EXPECT_EQ(RunProgram(KESTREL_CLI_PATH, args).exitCode, 2) << args.size();
 }
 
 }  // namespace

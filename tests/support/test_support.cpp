@@ -1,6 +1,5 @@
 #include "test_support.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -38,33 +37,6 @@ Bytes ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
   return Bytes((std::istreambuf_iterator<char>(in)), {});
-}
-
-ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const fs::path& workingDirectory) {
-  // stdout and stderr go to files so that neither pipe can fill up and stall the child.
-  const ScratchDir capture;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
-    if (!std::freopen((capture / "out").c_str(), "w", stdout) ||
-        !std::freopen((capture / "err").c_str(), "w", stderr))
-      ::_exit(127);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ProcessResult result;
-  int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) < 0) return result;
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  for (auto [name, text] : {std::pair{"out", &result.out}, std::pair{"err", &result.err}}) {
-    const Bytes bytes = ReadBytes(capture / name);
-    text->assign(bytes.begin(), bytes.end());
-  }
-  return result;
 }
 
 }  // namespace kestrel::testing

@@ -1,11 +1,9 @@
 #pragma once
-// Helpers shared by the tests: a fresh folder per test, and small file builders.
+// Helpers shared by the tests: a fresh folder per test, whole files, a scripted session.
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "base/block.h"
 #include "platform/scripted_platform.h"
@@ -36,14 +34,5 @@ struct SessionFixture {
   ScriptedPlatform platform;
   Session session{platform, dir.path()};
 };
-
-// Runs a program and captures its exit status, stdout and stderr.
-struct ProcessResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& workingDirectory = {});
 
 }  // namespace kestrel::testing
