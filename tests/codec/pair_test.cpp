@@ -16,8 +16,7 @@
 #include "codec/pair_decoder.h"
 #include "codec/pair_encoder.h"
 #include "codec/pair_format.h"
-#include "location/element_set.h"
-#include "location/places.h"
+#include "location/where_fixture.h"
 #include "satfiles/open_flows.h"
 #include "test_support.h"
 
@@ -242,17 +241,6 @@ TEST(PairEncoder, FirstBlockCodes) {
   }
 }
 
-TEST(PairEncoder, PartStripsAreDropped) {
-  EXPECT_EQ(CompressedSizeFor("U5DW0001.CCD", 15, 200).height, 192);
-  EXPECT_EQ(CompressedSizeFor("TM112345.IMI", 1020, 1020).width, 1024);  // spectral planes: one strip more
-  Bytes picture(100 * 60);  // coded as 96 x 48: the right columns and bottom rows go
-  for (size_t i = 0; i < picture.size(); ++i) picture[i] = i % 100 < 96 && i / 100 < 48 ? 40 : 250;
-  const EncodedBlocks encoded = EncodeBlocks(picture, 100, CompressedSizeFor("U5DW0001.CCD", 100, 60), [] {});
-  EXPECT_EQ(encoded.thumbnail, Bytes(24 * 12, 40));
-  EXPECT_EQ(encoded.map, Bytes(72, 0));
-  EXPECT_TRUE(encoded.records.empty());
-}
-
 // Four blocks in a row, the first a quadrant block, and the picture they decode to.
 const Bytes kThumbnail = PairFile(4, 1, {100, 50, 60, 70});
 const Bytes kCompressed = PairFile(16, 4, {0x02, 110, 90, 100, 5, 10, 0, 20, 0x33, 0xC0});
@@ -403,14 +391,10 @@ TEST_F(PairFlowTest, SingleImageShowsThePictureAndDeletesOnlyTheDecodedFile) {
 TEST_F(PairFlowTest, TheReportIsStampedIntoTheThumbnailThatStays) {
   // A UO-22 picture taken at the epoch of its element set, 1998-09-07 10:20:30.
   Bytes compressed = kCompressed;
-  StoreU32(compressed.data() + 4, 905163630);
+  StoreU32(compressed.data() + 4, location_testing::kCaptureTime);
   WritePair("U5TW0001.CCD", "U5CW0001", compressed);
-  const auto set = EncodeElementSet("UO-22", {.epochRevolution = 37218, .epochDay = 250.0,
-      .decayRate = 1.6e-7, .inclination = 98.42, .raan = 318.5, .eccentricity = 0.0008,
-      .argPerigee = 150.2, .meanAnomaly = 210.0, .meanMotion = 14.3716, .epochYear = 98});
-  WriteBytes(dir / "WiSP.Kep", Bytes(set.begin(), set.end()));
-  const auto place = EncodePlace("Anchorage", 61.22, -149.90);
-  WriteBytes(dir / "WiSP.Obs", Bytes(place.begin(), place.end()));
+  WriteBytes(dir / "WiSP.Kep", location_testing::ElementSetFile({{"UO-22", location_testing::UoSat5Elements()}}));
+  WriteBytes(dir / "WiSP.Obs", location_testing::PlacesFile({{"Anchorage", 61.22, -149.90}}));
 
   ASSERT_TRUE(DecompressAndShow("U5TW0001.CCD", {true, false}));
   ASSERT_EQ(platform.boxes.size(), 1u) << platform.BoxTexts()[0];
@@ -461,6 +445,8 @@ TEST_F(PairFlowTest, SaveAsCompWritesThePairThatGivesThePictureBack) {
 }
 
 TEST_F(PairFlowTest, ProgressStepsEveryFortiethOfTheHeightAndPartStripsAreLeftOut) {
+  EXPECT_EQ(CompressedSizeFor("U5DW0001.CCD", 15, 200).height, 192);
+  EXPECT_EQ(CompressedSizeFor("TM112345.IMI", 1020, 1020).width, 1024);  // spectral planes: one strip more
   Open("U5DW0003.CCD", 16, 400, Bytes(16 * 400, 10));
   ASSERT_TRUE(CompressCurrentImage(session));
   EXPECT_EQ(std::pair(platform.progressWindows[0]->steps, platform.progressWindows[0]->position), std::pair(10, 100));
