@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 constexpr size_t kSide = 1020;
 
-Bytes Plane(uint8_t value, size_t header = 0) { return Bytes(header + kSide * kSide, value); }
+Bytes Plane(uint8_t value) { return Bytes(kSide * kSide, value); }
 
 // The 24-bit pixel at column x of canvas row y counted from the top.
 std::array<uint8_t, 3> PixelAt(const Bytes& dib, size_t x, size_t y) {

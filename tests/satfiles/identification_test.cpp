@@ -30,22 +30,17 @@ TEST(IdentifyByName, EveryRuleGivesItsGeometryAndFlagsAndTheLastMatchWins) {
     const char* flags = "";
   };
   const Case cases[] = {
-      {"U5IW0123", 611, 576, 355, 256, "isl"},  {"IM000123", 611, 576, 355, 256, "isl"},
-      {"KAIW0001", 611, 576, 355, 256, "il"},   {"KAIN0001", 611, 576, 355, 256, "il"},
-      {"KBIN0042", 611, 576, 355, 256, "il"},   {"IMT00123", 152, 144, 0, 256, "t"},
-      {"KBTN0001", 152, 144, 0, 256, "t"},      {"U5TW0001", 152, 144, 0, 256, "t"},
-      {"KATW0001", 152, 144, 0, 256, "t"},      {"KBTW0001", 128, 124, 0, 256, "t"},
-      {"TM500001.IMI", 141, 141, 0, 0, "t"},    {"P1TW0001", 144, 140, 0, 256, "t"},
-      {"U5E00001", 611, 576, 0, 0, "i"},        {"KAE00001", 611, 576, 0, 0, "i"},
-      {"KBE00001", 611, 576, 0, 0, "i"},        {"KBIW0001", 511, 502, 0, 256, "i"},
-      {"P1D00001", 576, 560, 0, 256, ""},       {"KBDW0001", 512, 496, 0, 256, ""},
-      {"IMD00123", 608, 576, 0, 256, "l"},      {"KBDN0001", 608, 576, 0, 256, "l"},
-      {"U5DW0001", 608, 576, 0, 256, "l"},      {"KADW0001", 608, 576, 0, 256, "l"},
-      {"TM112345.IMI", 1020, 1020, 0, 0, ""},   {"TM212345.IMI", 1020, 1020, 0, 0, ""},
-      {"TM312345.IMI", 1020, 1020, 0, 0, ""},   {"TM000100.IMI", 611, 576, 0, 0, "iw"},
-      {"TM012345.IMT", 141, 145, 0, 0, "t"},    {"TM400001.IMI", 382, 287, 0, 0, ""},
-      {"SPECIAL1", 1020, 1020, 0, 0, ""},       {"TOPAZ001", 1008, 1024, 0, 0, ""},
-      {"THUMB001", 252, 256, 0, 0, "t"},        {"TM112345.IMT", 1020, 1020, 0, 0, "t"},
+      {"U5IW0123", 611, 576, 355, 256, "isl"}, {"IM000123", 611, 576, 355, 256, "isl"}, {"KAIW0001", 611, 576, 355, 256, "il"},
+      {"KAIN0001", 611, 576, 355, 256, "il"}, {"KBIN0042", 611, 576, 355, 256, "il"}, {"IMT00123", 152, 144, 0, 256, "t"},
+      {"KBTN0001", 152, 144, 0, 256, "t"}, {"U5TW0001", 152, 144, 0, 256, "t"}, {"KATW0001", 152, 144, 0, 256, "t"},
+      {"KBTW0001", 128, 124, 0, 256, "t"}, {"TM500001.IMI", 141, 141, 0, 0, "t"}, {"P1TW0001", 144, 140, 0, 256, "t"},
+      {"U5E00001", 611, 576, 0, 0, "i"}, {"KAE00001", 611, 576, 0, 0, "i"}, {"KBE00001", 611, 576, 0, 0, "i"},
+      {"KBIW0001", 511, 502, 0, 256, "i"}, {"P1D00001", 576, 560, 0, 256, ""}, {"KBDW0001", 512, 496, 0, 256, ""},
+      {"IMD00123", 608, 576, 0, 256, "l"}, {"KBDN0001", 608, 576, 0, 256, "l"}, {"U5DW0001", 608, 576, 0, 256, "l"},
+      {"KADW0001", 608, 576, 0, 256, "l"}, {"TM112345.IMI", 1020, 1020, 0, 0, ""}, {"TM212345.IMI", 1020, 1020, 0, 0, ""},
+      {"TM312345.IMI", 1020, 1020, 0, 0, ""}, {"TM000100.IMI", 611, 576, 0, 0, "iw"}, {"TM012345.IMT", 141, 145, 0, 0, "t"},
+      {"TM400001.IMI", 382, 287, 0, 0, ""}, {"SPECIAL1", 1020, 1020, 0, 0, ""}, {"TOPAZ001", 1008, 1024, 0, 0, ""},
+      {"THUMB001", 252, 256, 0, 0, "t"}, {"TM112345.IMT", 1020, 1020, 0, 0, "t"},
       // IMT anywhere makes a non-interlaced thumbnail and leaves the rest as it was.
       {"U5IWIMT1", 611, 576, 355, 256, "tsl"},  {"XIMT0001", 0, 0, 0, 0, "t"},
       // Keywords count only at the start of the name.
@@ -78,12 +73,9 @@ TEST(IdentifyImageFile, ProbedSizeUpToHighByteFourOverridesTheNameButKeepsItsFla
   shortHeader.resize(254);
   // KBIN0042 is 611 x 576 by name; a side of 0 or with a high byte over 4 is no size.
   const Case cases[] = {
-      {"KBIN0042", HeaderWithSize({0xFB, 1, 0xF6, 1}), 507, 502, 256},
-      {"KBIN0042", HeaderWithSize({0xFF, 4, 0xFF, 4}), 1279, 1279, 256},
-      {"KBIN0042", HeaderWithSize({0xFB, 5, 0xF6, 1}), 611, 576, 256},
-      {"KBIN0042", HeaderWithSize({0xFB, 1, 0xF6, 5}), 611, 576, 256},
-      {"KBIN0042", HeaderWithSize({0, 0, 0xF6, 1}), 611, 576, 256},
-      {"KBIN0042", HeaderWithSize({0xFB, 1, 0, 0}), 611, 576, 256},
+      {"KBIN0042", HeaderWithSize({0xFB, 1, 0xF6, 1}), 507, 502, 256}, {"KBIN0042", HeaderWithSize({0xFF, 4, 0xFF, 4}), 1279, 1279, 256},
+      {"KBIN0042", HeaderWithSize({0xFB, 5, 0xF6, 1}), 611, 576, 256}, {"KBIN0042", HeaderWithSize({0xFB, 1, 0xF6, 5}), 611, 576, 256},
+      {"KBIN0042", HeaderWithSize({0, 0, 0xF6, 1}), 611, 576, 256},    {"KBIN0042", HeaderWithSize({0xFB, 1, 0, 0}), 611, 576, 256},
       {"PICTURE1", HeaderWithSize({0x40, 0, 0x20, 0}), 64, 32, 256},
       // A short file is no error: the name decides.
       {"KBIN0042", shortHeader, 611, 576, 256}, {"u5iw0123", Bytes(100, 1), 611, 576, 256}, {"EMPTY", {}, 0, 0, 0}};

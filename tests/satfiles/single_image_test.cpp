@@ -70,12 +70,10 @@ TEST(LoadSingleImage, PlacesFieldSequentialAndWideAngleBodies) {
     bool cameraHeader, compressionDone = false;
   };
   // A decoded file is sequential even when the name says fields.
-  const Case cases[] = {{"KBE00001", 611, 576, 0, kFields, false},
-                        {"KBIN0042", 611, 576, 355, kFields, true},
-                        {"KBIW0001", 511, 502, 0, kFields, true},
-                        {"KBDW0001", 512, 496, 0, kSequential, true},
-                        {"KBE00001", 611, 576, 0, kSequential, false, true},
-                        {"TM000100.IMI", 611, 576, 0, kWideAngle, false}};
+  const Case cases[] = {
+      {"KBE00001", 611, 576, 0, kFields, false},     {"KBIN0042", 611, 576, 355, kFields, true},
+      {"KBIW0001", 511, 502, 0, kFields, true},      {"KBDW0001", 512, 496, 0, kSequential, true},
+      {"KBE00001", 611, 576, 0, kSequential, false, true}, {"TM000100.IMI", 611, 576, 0, kWideAngle, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SessionFixture f;
@@ -189,18 +187,14 @@ TEST(LoadSingleImage, RefusalsSaySoAndOnlyAnUnopenableFileReleasesThePreviousPic
   struct Case {
     const char* path;
     bool onDisk;
-    const char* text;
-    const char* caption;
+    const char *text, *caption;
     bool keepsPrevious;
   };
-  const Case cases[] = {{"p1c00123.ccd", false,
-                         "           This is a UoS Compressed File\n"
-                         "You must select the associated Thumb(T) File\n"
-                         "    to launch and decompress the Image File",
-                         "CCD Error", true},
-                        {"u5iw0001", false, "Can't open file U5IW0001", "Error", false},
-                        {"NOTHING1", true, "Invalid Parameters - Image cannot be processed",
-                         "CCD Image Error", true}};
+  const Case cases[] = {
+      {"p1c00123.ccd", false, "           This is a UoS Compressed File\nYou must select the associated Thumb(T) File\n"
+       "    to launch and decompress the Image File", "CCD Error", true},
+      {"u5iw0001", false, "Can't open file U5IW0001", "Error", false},
+      {"NOTHING1", true, "Invalid Parameters - Image cannot be processed", "CCD Image Error", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     SessionFixture f;

@@ -21,8 +21,7 @@ namespace {
 using namespace kestrel::testing;
 
 struct Header {
-  int32_t width;
-  int32_t height;
+  int32_t width, height;
   uint16_t bits;
   uint32_t compression = kCompressionRgb;
   uint32_t sizeImage = 0;  // 0: the size of the pixels given
@@ -71,9 +70,7 @@ TEST(HostileFiles, AreRefusedNamingTheFileAndWriteNothing) {
       {"SIZE.BMP", BitmapFile({8, 8, 8, kCompressionRgb, 0xFFFFFFFF}, kFewPixels), kTooLarge},
       {"FAR.BMP", BitmapFile({8, 8, 8}, kFewPixels, 1u << 30), kNotBitmap},
       {"COLOURS.BMP", BitmapFile({8, 8, 8, kCompressionRgb, 0, 1u << 31}, kFewPixels), kNotBitmap},
-      {"EMPTY.BMP", {}, kEmpty},
-      {"U5IW0001.CCD", {}, kEmpty},
-      {"TM112345.IMI", {}, kEmpty},
+      {"EMPTY.BMP", {}, kEmpty}, {"U5IW0001.CCD", {}, kEmpty}, {"TM112345.IMI", {}, kEmpty},
   };
   for (const Case& c : cases) {
     SessionFixture f;
