@@ -19,8 +19,7 @@ using testing::WriteBytes;
 using Texts = std::vector<std::string>;
 
 auto Fields(const RegisterFilesForm& f) {
-  return std::tuple(f.elementSetDirectory, f.placesDirectory, f.imagesDirectory, f.imageSets,
-                    f.sharpen);
+  return std::tuple(f.elementSetDirectory, f.placesDirectory, f.imagesDirectory, f.imageSets, f.sharpen);
 }
 
 // Ground-station files in odd cases beside a pictures folder, in a scratch folder.
@@ -46,32 +45,28 @@ TEST_F(SettingsFlow, FirstRunExplainsShowsTheDefaultsAndSavesNothingUntilAnOkPas
                    "entered is not\ncorrect you will receive an error message.\nCorrect the info "
                    "entered or CANCEL to exit.\n\nMy directories are the defaults, de Quillon\n",
                    "Cannot locate and open file\nc:\\Wisp/WiSP.Kep"}));
-  EXPECT_TRUE(platform.textSettings.empty() && platform.numberSettings.empty());
-  EXPECT_FALSE(LoadSettings(session));
+  EXPECT_TRUE(platform.textSettings.empty() && platform.numberSettings.empty() && !LoadSettings(session));
   EXPECT_EQ(session.currentDirectory, dir.path());
 }
 
 TEST_F(SettingsFlow, EachOkChecksTheFilesAndTheFolderAndKeepsTheDialogOpenUntilTheyAreThere) {
   const std::string w = wisp.string(), i = images.string();
-  struct Case { RegisterFilesForm entries; std::string message; };
-  const Case refused[] = {
+  const std::pair<RegisterFilesForm, std::string> refused[] = {
       {{i, w, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Kep"},
       {{w, i, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Obs"},
       {{w, w, w + "/none", false, false}, "Could not set Directory to\n" + w + "/none"}};
-  for (const Case& c : refused) platform.registerFilesEntries.push_back(c.entries);
+  Texts expected;
+  for (const auto& [entries, message] : refused) platform.registerFilesEntries.push_back(entries), expected.push_back(message);
   // Typed as the user likes: relative to the session's folder, with a trailing separator.
   platform.registerFilesEntries.push_back({"wisp", w + "/", i, true, false});
   platform.textSettings["Initialised"] = "Yes";
   RunSettingsDialog(session);
-  Texts expected;
-  for (const Case& c : refused) expected.push_back(c.message);
   EXPECT_EQ(platform.BoxTexts(), expected);
   EXPECT_EQ(platform.textSettings, (decltype(platform.textSettings){{"WiSP.Kep Directory", "wisp"},
             {"WiSP.Obs Directory", w + "/"}, {"Images Directory", i}, {"Initialised", "Yes"}}));
   EXPECT_EQ(platform.numberSettings,
             (decltype(platform.numberSettings){{"Select Image Sets", 1}, {"Select Sharpen", 0}}));
-  EXPECT_EQ(session.currentDirectory, images);
-  EXPECT_TRUE(session.state.processing.decompressAsColourSet);
+  EXPECT_TRUE(session.currentDirectory == images && session.state.processing.decompressAsColourSet);
   EXPECT_EQ(WispFilesFromSettings(session).placesFile, wisp / "WISP.OBS");
 }
 
@@ -84,8 +79,7 @@ TEST_F(SettingsFlow, LoadingFindsTheFilesMovesToThePicturesAndTakesOnlyOneAsOn) 
   EXPECT_TRUE(!session.state.processing.decompressAsColourSet && session.state.sharpenAfterLoad);
   const WispFiles files = WispFilesFromSettings(session);
   // No places directory stored: the one the settings were loaded from.
-  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile),
-            std::pair(wisp / "wisp.kep", dir / "WiSP.Obs"));
+  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile), std::pair(wisp / "wisp.kep", dir / "WiSP.Obs"));
   EnterImagesDirectory(session);
   EXPECT_EQ(session.currentDirectory, images);
   platform.numberSettings["Select Sharpen"] = 2;
@@ -112,11 +106,9 @@ TEST(SettingsFile, WritesASectionOfNameValueLinesAndNeverReplacesAFileItCannotRe
   testing::ScratchDir dir;
   SettingsFile store(dir / "Kestrel" / "Kestrel.conf");
   EXPECT_EQ(store.ReadText("Initialised"), std::nullopt);
-  ASSERT_TRUE(store.WriteText("WiSP.Kep Directory", "c:\\Wisp"));
-  ASSERT_TRUE(store.WriteNumber("Select Sharpen", 2));
+  ASSERT_TRUE(store.WriteText("WiSP.Kep Directory", "c:\\Wisp") && store.WriteNumber("Select Sharpen", 2));
   const Bytes written = testing::ReadBytes(store.path());
-  EXPECT_EQ(std::string(written.begin(), written.end()),
-            "[Kestrel]\nSelect Sharpen=2\nWiSP.Kep Directory=c:\\Wisp\n");
+  EXPECT_EQ(std::string(written.begin(), written.end()), "[Kestrel]\nSelect Sharpen=2\nWiSP.Kep Directory=c:\\Wisp\n");
   EXPECT_EQ(store.ReadNumber("Select Sharpen"), 2u);
   const Bytes huge((1 << 20) + 1, 'x');
   WriteBytes(store.path(), huge);
