@@ -13,10 +13,7 @@ namespace kestrel {
 namespace {
 
 using Names = std::vector<std::string>;
-
-FileChoice Typed(std::string name, int formatWord = 0) {
-  return {std::move(name), static_cast<uint16_t>(formatWord)};
-}
+FileChoice Typed(std::string name, int formatWord = 0) { return {std::move(name), static_cast<uint16_t>(formatWord)}; }
 
 // 13 x 5 in two colours, which every depth holds exactly.
 const Bytes kPicture = testing::MakeDib(
@@ -28,8 +25,9 @@ Bytes TrueColourRows(const Bytes& dib) {
   return rows ? Bytes(rows->begin() + kInfoHeaderSize, rows->end()) : Bytes{};
 }
 
-struct Fixture : testing::SessionFixture {
-  Fixture() { testing::WriteBytes(dir / "source.bmp", testing::WithFileHeader(kPicture, 54)); }
+struct BitmapCommands : ::testing::Test, testing::SessionFixture {
+  ImageState& s = session.state;
+  BitmapCommands() { testing::WriteBytes(dir / "source.bmp", testing::WithFileHeader(kPicture, 54)); }
   void Open(const std::string& typed) {
     platform.openAnswers = {Typed(typed)};
     ASSERT_TRUE(OpenBmpCommand(session));
@@ -51,8 +49,7 @@ TEST(BitmapDialog, NameRulesAndFormatPanel) {
     EXPECT_EQ(ClickCompression(before, compression), after);
 }
 
-TEST(BitmapCommands, SaveBmpInEveryFormatOpensToTheSamePixels) {
-  Fixture f;
+TEST_F(BitmapCommands, SaveBmpInEveryFormatOpensToTheSamePixels) {
   struct Case { int formatWord; uint32_t compression; uint16_t bitCount; const char* name; };
   // A group left unchosen keeps the picture's own; a compression brings the one depth it allows.
   const Case cases[] = {{kFormatRgb | kFormat24Bpp, kCompressionRgb, 24, "rgb24"},
@@ -62,74 +59,68 @@ TEST(BitmapCommands, SaveBmpInEveryFormatOpensToTheSamePixels) {
                         {kFormatRle8, kCompressionRle8, 8, "rle8"},
                         {kFormatRle4 | kFormat24Bpp, kCompressionRle4, 4, "rle4"}};
   for (const Case& c : cases) {
-    f.Open("SOURCE");
-    f.platform.saveAnswers = {Typed(c.name, c.formatWord)};
-    EXPECT_TRUE(SaveBmpCommand(f.session));
-    f.Open(c.name);
-    const Bytes& saved = *f.session.state.current.currentDib;
-    const BitmapInfoHeader h = *LoadInfoHeader(saved);
-    EXPECT_EQ(std::pair(h.biCompression, h.biBitCount), std::pair(c.compression, c.bitCount));
-    EXPECT_EQ(TrueColourRows(saved), TrueColourRows(kPicture)) << c.name;
+    Open("SOURCE");
+    platform.saveAnswers = {Typed(c.name, c.formatWord)};
+    EXPECT_TRUE(SaveBmpCommand(session));
+    Open(c.name);
+    const BitmapInfoHeader h = *LoadInfoHeader(*s.current.currentDib);
+    EXPECT_EQ(std::pair(h.biCompression, h.biBitCount), std::pair(c.compression, c.bitCount)) << c.name;
+    EXPECT_EQ(TrueColourRows(*s.current.currentDib), TrueColourRows(kPicture)) << c.name;
   }
-  EXPECT_EQ(f.platform.saveRequests[0].formatWord, kFormatRgb | kFormat24Bpp);
+  EXPECT_EQ(platform.saveRequests[0].formatWord, kFormatRgb | kFormat24Bpp);
 }
 
-TEST(BitmapCommands, RlePicturesAreSavedAsReadByteForByte) {
+TEST_F(BitmapCommands, RlePicturesAreSavedAsReadByteForByte) {
   for (const uint16_t bits : {uint16_t{8}, uint16_t{4}}) {
-    Fixture f;
     const auto stripes = [](int x, int y) { return static_cast<uint32_t>(x / 3 + y % 2); };
-    Bytes rle = *EncodeRle(testing::MakeDib(13, 5, bits, std::vector<testing::Colour>(1u << bits),
-                                            stripes, 1u << bits));
+    Bytes rle = *EncodeRle(testing::MakeDib(13, 5, bits, std::vector<testing::Colour>(1u << bits), stripes, 1u << bits));
     // Padding behind the end of the picture, which coding it afresh would not write.
     rle.insert(rle.end(), {0, 0, 0, 0});
     StoreU32(rle.data() + dib_field::kSizeImage, LoadU32(rle.data() + dib_field::kSizeImage) + 4);
     const Bytes file = testing::WithFileHeader(rle, 54 + (4u << bits));
-    testing::WriteBytes(f.dir / "SCAN.RLE", file);
-    f.Open("scan.rle");
+    testing::WriteBytes(dir / "SCAN.RLE", file);
+    Open("scan.rle");
     for (const char* target : {"scan.rle", "copy.rle"}) {  // over its own file, and beside it
-      f.platform.saveAnswers = {Typed(target, bits == 8 ? kFormatRle8 | kFormat8Bpp : kFormatRle4)};
-      EXPECT_TRUE(SaveBmpCommand(f.session));
-      EXPECT_EQ(testing::ReadBytes(f.dir / ToUpperAscii(target)), file) << target << bits;
+      platform.saveAnswers = {Typed(target, bits == 8 ? kFormatRle8 | kFormat8Bpp : kFormatRle4)};
+      EXPECT_TRUE(SaveBmpCommand(session));
+      EXPECT_EQ(testing::ReadBytes(dir / ToUpperAscii(target)), file) << target << bits;
     }
   }
 }
 
-TEST(BitmapCommands, DialogAsksAgainForMissingFilesAndPatternsAndCancelLeavesTheStarName) {
-  Fixture f;
-  f.platform.openAnswers = {Typed("missing"), Typed((f.dir / "Source.BMP").string())};
-  EXPECT_TRUE(OpenBmpCommand(f.session));
-  EXPECT_EQ(f.platform.openRequests.size(), 2u);
-  EXPECT_TRUE(SaveBmpCommand(f.session));  // cancelled
-  EXPECT_EQ(f.session.state.currentFilePath, "*.BMP");
-  f.platform.saveAnswers = {Typed("*.DIB"), Typed("picture")};
-  EXPECT_TRUE(SaveBmpCommand(f.session));
-  EXPECT_EQ(f.platform.saveRequests.back().filters[0].patterns, Names{"*.DIB"});
-  EXPECT_EQ(testing::ReadBytes(f.dir / "PICTURE.DIB"), testing::ReadBytes(f.dir / "source.bmp"));
-  f.platform.saveAnswers = {Typed("picture.png")};  // no PNG writer given: nothing is written
-  EXPECT_FALSE(SaveBmpCommand(f.session));
-  EXPECT_FALSE(std::filesystem::exists(f.dir / "PICTURE.PNG"));
-  EXPECT_EQ(f.platform.BoxTexts(), Names{"Unable to save the specified file"});
+TEST_F(BitmapCommands, DialogAsksAgainForMissingFilesAndPatternsAndCancelLeavesTheStarName) {
+  platform.openAnswers = {Typed("missing"), Typed((dir / "Source.BMP").string())};
+  EXPECT_TRUE(OpenBmpCommand(session));
+  EXPECT_EQ(platform.openRequests.size(), 2u);
+  EXPECT_TRUE(SaveBmpCommand(session));  // cancelled
+  EXPECT_EQ(s.currentFilePath, "*.BMP");
+  platform.saveAnswers = {Typed("*.DIB"), Typed("picture")};
+  EXPECT_TRUE(SaveBmpCommand(session));
+  EXPECT_EQ(platform.saveRequests.back().filters[0].patterns, Names{"*.DIB"});
+  EXPECT_EQ(testing::ReadBytes(dir / "PICTURE.DIB"), testing::ReadBytes(dir / "source.bmp"));
+  platform.saveAnswers = {Typed("picture.png")};  // no PNG writer given: nothing is written
+  EXPECT_FALSE(SaveBmpCommand(session));
+  EXPECT_FALSE(std::filesystem::exists(dir / "PICTURE.PNG"));
+  EXPECT_EQ(platform.BoxTexts(), Names{"Unable to save the specified file"});
 }
 
-TEST(BitmapCommands, CopyThenPasteAndWhatEachLeavesAlone) {
-  Fixture f;
-  ImageState& s = f.session.state;
-  f.platform.clipboard = Bytes{1, 2, 3};
-  EXPECT_EQ(CopyCommand(f.session), 0);  // nothing on show
-  EXPECT_EQ(f.platform.clipboard, Bytes({1, 2, 3}));
-  f.Open("source.bmp");
-  EXPECT_FALSE(PasteDibCommand(f.session));  // not a picture: the one on show stays
-  EXPECT_EQ(f.platform.BoxTexts(), Names{"<Clipboard> is not a Legitimate DIB File!"});
-  f.platform.clipboard.reset();
+TEST_F(BitmapCommands, CopyThenPasteAndWhatEachLeavesAlone) {
+  platform.clipboard = Bytes{1, 2, 3};
+  EXPECT_EQ(CopyCommand(session), 0);  // nothing on show
+  EXPECT_EQ(platform.clipboard, Bytes({1, 2, 3}));
+  Open("source.bmp");
+  EXPECT_FALSE(PasteDibCommand(session));  // not a picture: the one on show stays
+  EXPECT_EQ(platform.BoxTexts(), Names{"<Clipboard> is not a Legitimate DIB File!"});
+  platform.clipboard.reset();
   s.processing.rotationAvailable = true;
   s.fileHeaderBuffer[7] = 9;
-  EXPECT_TRUE(PasteDibCommand(f.session));  // no picture to paste: only the flags and header go
+  EXPECT_TRUE(PasteDibCommand(session));  // no picture to paste: only the flags and header go
   EXPECT_EQ(std::tuple(s.processing.rotationAvailable, s.fileHeaderBuffer[7], s.currentFilePath),
             std::tuple(false, 0, "SOURCE.BMP"));
-  EXPECT_EQ(CopyCommand(f.session), 1);
+  EXPECT_EQ(CopyCommand(session), 1);
   const Bytes shown = *s.current.currentDib;
   s.current = {};
-  EXPECT_TRUE(PasteDibCommand(f.session));
+  EXPECT_TRUE(PasteDibCommand(session));
   EXPECT_EQ(s.currentFilePath, "<Clipboard>");
   EXPECT_EQ(*s.current.currentDib, shown);
 }
