@@ -1,5 +1,6 @@
 // The Edit menu's pixel commands on a loaded grey picture: the field moves of Pixel Adjust,
-// Image Adjust against the copy kept at loading, and Save Edit writing the picture back.
+// Image Adjust against the copy kept at loading, and Save Edit writing the picture back; and
+// the scroll bars' steps through the picture.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "bitmap/dib.h"
 #include "shell/edit_commands.h"
 #include "shell/open_file.h"
+#include "shell/scrolling.h"
 #include "support/test_support.h"
 
 namespace kestrel {
@@ -141,6 +143,25 @@ TEST(SaveEdit, AnInterlacedPictureReadsBackAsItWasSaved) {
     ASSERT_EQ(OpenFromOutside(f.session, f.dir / name), OpenResult::Shown) << name;
     EXPECT_EQ(*f.s.loadedImage, loaded) << name;
   }
+}
+
+TEST(Scrolling, LopsidedLineStepsAndPositionsInsideTheRange) {
+  using enum ScrollRequest;
+  struct Case { ScrollRequest request; int client, position, thumb, step, scrolledTo; };
+  // On a 200-pixel client a line up moves 11 pixels, a line down 13; below 16 pixels a line
+  // up does not move at all and a line down moves one. Positions stay in 0..100.
+  const Case cases[] = {{LineUp, 200, 50, 0, -11, 39},  {LineDown, 200, 50, 0, 13, 63},
+                        {PageDown, 200, 50, 0, 101, 100}, {PageUp, 200, 50, 0, -99, 0},
+                        {LineUp, 15, 5, 0, 1, 6},        {LineUp, 16, 5, 0, 0, 5},
+                        {LineDown, 15, 5, 0, 1, 6},      {LineDown, 200, 0, 0, 13, 13},
+                        {Thumb, 200, 30, 75, 45, 75},    {Thumb, 200, 75, 30, -45, 30},
+                        {Thumb, 200, 0, 500, 500, 100},  {Other, 200, 30, 75, 0, 30}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    EXPECT_EQ(ScrollStep(c.request, c.client, c.position, c.thumb), c.step);
+    EXPECT_EQ(ScrolledPosition(c.request, c.client, c.position, c.thumb, 0, 100), c.scrolledTo);
+  }
+  EXPECT_EQ(ScrolledPosition(LineDown, 200, 0, 0, 0, 0), 0);  // a bar without range never moves
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The ways a user opens files, driven through the dispatcher with the scripted Platform: Open
-// CCD's routes, a drop of several files, the command line, and the menus right after start-up.
+// The ways a user opens files, driven through the dispatcher with the scripted Platform: a file
+// named from outside, Open CCD's routes, a drop of several files, the command line, and the
+// menus right after start-up.
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,21 @@ struct OpenFlowTest : ::testing::Test, DispatchedSession {
     return dib ? LoadInfoHeader(*dib)->biBitCount : 0;
   }
 };
+
+TEST_F(OpenFlowTest, EnteringAFileMakesItsFolderCurrentAndKeepsTheUpperCaseName) {
+  const std::tuple<std::filesystem::path, std::filesystem::path, const char*> cases[] = {
+      {dir / "sub" / "u5iw0123.ccd", dir / "sub", "U5IW0123.CCD"},
+      {"Picture.Bmp", std::filesystem::current_path(), "PICTURE.BMP"}};  // a bare name: the working folder
+  for (const auto& [file, folder, name] : cases) {
+    EnterFile(session, file);
+    EXPECT_EQ(std::tuple(session.currentDirectory, session.state.currentFilePath, session.state.selectedFileDirectory),
+              std::tuple(folder, name, folder.string() + "/"));
+  }
+  // Bitmaps are known by their extension alone.
+  for (const char* name : {"PICTURE.BMP", "picture.dib", "SCAN.Rle"}) EXPECT_TRUE(IsBitmapFileName(name)) << name;
+  for (const char* name : {"U5IW0123.CCD", "BMP", "BMPFILE.IMI", "ARCHIVE.BMP.GZ"})
+    EXPECT_FALSE(IsBitmapFileName(name)) << name;
+}
 
 TEST_F(OpenFlowTest, OpenCcdRoutesByName) {
   // A raw download whose block 5 repeats block 3: cleaned into NAME.CCD, which is what loads.
@@ -130,13 +146,11 @@ TEST_F(OpenFlowTest, EveryCommandInEveryStateDoesNothingHarmful) {
   for (int id = kCmdPlaneUp1; id <= kCmdColourRestore; ++id) commands.push_back(id);
   for (const MenuEntry& entry : MenuBar())
     if (entry.kind == MenuEntryKind::Item && entry.command != kCmdSaveEdit) commands.push_back(entry.command);
-  WriteBytes(dir / "U5TW0001", Camera(152, 144, 100));
-  // Small planes whose header gives their size, as decoded planes carry it.
-  Bytes plane = Camera(64, 64, 80);
-  StoreU16(plane.data() + 251, 64);
-  StoreU16(plane.data() + 253, 64);
+  const Bytes before = Camera(152, 144, 100);
+  WriteBytes(dir / "U5TW0001", before);
+  Bytes plane = Camera(64, 64, 80);  // small planes whose header gives their size, as decoded planes carry it
+  for (size_t at : {251u, 253u}) StoreU16(plane.data() + at, 64);
   for (char digit : {'1', '2', '3'}) WriteBytes(dir / (std::string("TM") + digit + "00001.IMI"), plane);
-  const auto before = ReadBytes(dir / "U5TW0001");
   for (int state = 0; state < 4; ++state)
     for (int command : commands) {
       SCOPED_TRACE(std::to_string(state) + ": " + std::to_string(command));
