@@ -18,10 +18,6 @@ namespace fs = std::filesystem;
 using testing::WriteBytes;
 using Texts = std::vector<std::string>;
 
-auto Fields(const RegisterFilesForm& f) {
-  return std::tuple(f.elementSetDirectory, f.placesDirectory, f.imagesDirectory, f.imageSets, f.sharpen);
-}
-
 // Ground-station files in odd cases beside a pictures folder, in a scratch folder.
 struct SettingsFlow : ::testing::Test, testing::SessionFixture {
   fs::path wisp = dir / "wisp", images = dir / "images";
@@ -33,11 +29,12 @@ struct SettingsFlow : ::testing::Test, testing::SessionFixture {
   ~SettingsFlow() override { unsetenv("WINEPREFIX"); }
 };
 
-TEST_F(SettingsFlow, FirstRunExplainsShowsTheDefaultsAndSavesNothingUntilAnOkPasses) {
-  const RegisterFilesForm defaults{"c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images", false, false};
-  platform.registerFilesEntries = {defaults};  // OK with the defaults, then Cancel
+TEST_F(SettingsFlow, FirstRunShowsTheDefaultsAndEachOkChecksTheFilesAndTheFolderBeforeSaving) {
+  platform.registerFilesEntries = {{"c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images", false, false}};  // OK, then Cancel
   RunSettingsDialog(session);
-  EXPECT_EQ(Fields(platform.registerFilesShown.at(0)), Fields(defaults));
+  const RegisterFilesForm& shown = platform.registerFilesShown.at(0);
+  EXPECT_EQ(std::tuple(shown.elementSetDirectory, shown.placesDirectory, shown.imagesDirectory, shown.imageSets, shown.sharpen),
+            std::tuple("c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images", false, false));
   EXPECT_EQ(platform.boxes.at(0).caption, "Kestrel");
   EXPECT_EQ(platform.BoxTexts(),
             (Texts{"REGISTRY INITIALISATION !!!\nPlease enter the drive, path and directory\n"
@@ -47,9 +44,7 @@ TEST_F(SettingsFlow, FirstRunExplainsShowsTheDefaultsAndSavesNothingUntilAnOkPas
                    "Cannot locate and open file\nc:\\Wisp/WiSP.Kep"}));
   EXPECT_TRUE(platform.textSettings.empty() && platform.numberSettings.empty() && !LoadSettings(session));
   EXPECT_EQ(session.currentDirectory, dir.path());
-}
 
-TEST_F(SettingsFlow, EachOkChecksTheFilesAndTheFolderAndKeepsTheDialogOpenUntilTheyAreThere) {
   const std::string w = wisp.string(), i = images.string();
   const std::pair<RegisterFilesForm, std::string> refused[] = {
       {{i, w, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Kep"},
@@ -60,6 +55,7 @@ TEST_F(SettingsFlow, EachOkChecksTheFilesAndTheFolderAndKeepsTheDialogOpenUntilT
   // Typed as the user likes: relative to the session's folder, with a trailing separator.
   platform.registerFilesEntries.push_back({"wisp", w + "/", i, true, false});
   platform.textSettings["Initialised"] = "Yes";
+  platform.boxes.clear();
   RunSettingsDialog(session);
   EXPECT_EQ(platform.BoxTexts(), expected);
   EXPECT_EQ(platform.textSettings, (decltype(platform.textSettings){{"WiSP.Kep Directory", "wisp"},
