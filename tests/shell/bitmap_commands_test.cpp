@@ -16,8 +16,7 @@ using Names = std::vector<std::string>;
 FileChoice Typed(std::string name, int formatWord = 0) { return {std::move(name), static_cast<uint16_t>(formatWord)}; }
 
 // 13 x 5 in two colours, which every depth holds exactly.
-const Bytes kPicture = testing::MakeDib(
-    13, 5, 24, {}, [](int x, int y) { return (x * y + x) % 3 ? 0x0AC81Eu : 0xF00578u; });
+const Bytes kPicture = testing::MakeDib(13, 5, 24, {}, [](int x, int y) { return (x * y + x) % 3 ? 0x0AC81Eu : 0xF00578u; });
 
 // The rows of a picture at 24 bits, which has no colour table.
 Bytes TrueColourRows(const Bytes& dib) {
@@ -36,28 +35,22 @@ struct BitmapCommands : ::testing::Test, testing::SessionFixture {
 
 TEST(BitmapDialog, NameRulesAndFormatPanel) {
   EXPECT_EQ(PatternNames("*.BMP;  *.DIB;*.RLE"), (Names{"*.BMP", "*.DIB", "*.RLE"}));
-  const char* names[][3] = {
-      {"picture", "*.BMP;*.DIB", "PICTURE.BMP"}, {"Scan.dib", "*.BMP", "SCAN.DIB"},
-      {"../pic", "*.BMP", "../PIC.BMP"},         {".hidden", "*.RLE", ".HIDDEN.RLE"},
-      {"/Pics/v1.2/out", "*.DIB", "/Pics/v1.2/OUT.DIB"}, {"note", "*.*", "NOTE"}};
-  for (const auto& [typed, pattern, name] : names)
-    EXPECT_EQ(CompletedName(typed, pattern), name) << typed;
+  const char* names[][3] = {{"picture", "*.BMP;*.DIB", "PICTURE.BMP"}, {"Scan.dib", "*.BMP", "SCAN.DIB"},
+                            {"../pic", "*.BMP", "../PIC.BMP"}, {".hidden", "*.RLE", ".HIDDEN.RLE"},
+                            {"/Pics/v1.2/out", "*.DIB", "/Pics/v1.2/OUT.DIB"}, {"note", "*.*", "NOTE"}};
+  for (const auto& [typed, pattern, name] : names) EXPECT_EQ(CompletedName(typed, pattern), name) << typed;
   const uint16_t clicks[][3] = {{kFormatRgb | kFormat24Bpp, kFormatRle8, kFormatRle8 | kFormat8Bpp},
                                 {kFormatRgb | kFormat8Bpp, kFormatRle4, kFormatRle4 | kFormat4Bpp},
                                 {kFormatRle8 | kFormat8Bpp, kFormatRgb, kFormatRgb | kFormat8Bpp}};
-  for (const auto& [before, compression, after] : clicks)
-    EXPECT_EQ(ClickCompression(before, compression), after);
+  for (const auto& [before, compression, after] : clicks) EXPECT_EQ(ClickCompression(before, compression), after);
 }
 
 TEST_F(BitmapCommands, SaveBmpInEveryFormatOpensToTheSamePixels) {
   struct Case { int formatWord; uint32_t compression; uint16_t bitCount; const char* name; };
   // A group left unchosen keeps the picture's own; a compression brings the one depth it allows.
-  const Case cases[] = {{kFormatRgb | kFormat24Bpp, kCompressionRgb, 24, "rgb24"},
-                        {kFormat8Bpp, kCompressionRgb, 8, "rgb8"},
-                        {kFormatRgb | kFormat4Bpp, kCompressionRgb, 4, "rgb4"},
-                        {kFormat1Bpp, kCompressionRgb, 1, "rgb1"},
-                        {kFormatRle8, kCompressionRle8, 8, "rle8"},
-                        {kFormatRle4 | kFormat24Bpp, kCompressionRle4, 4, "rle4"}};
+  const Case cases[] = {{kFormatRgb | kFormat24Bpp, kCompressionRgb, 24, "rgb24"}, {kFormat8Bpp, kCompressionRgb, 8, "rgb8"},
+                        {kFormatRgb | kFormat4Bpp, kCompressionRgb, 4, "rgb4"}, {kFormat1Bpp, kCompressionRgb, 1, "rgb1"},
+                        {kFormatRle8, kCompressionRle8, 8, "rle8"}, {kFormatRle4 | kFormat24Bpp, kCompressionRle4, 4, "rle4"}};
   for (const Case& c : cases) {
     Open("SOURCE");
     platform.saveAnswers = {Typed(c.name, c.formatWord)};
@@ -112,8 +105,7 @@ TEST_F(BitmapCommands, CopyThenPasteAndWhatEachLeavesAlone) {
   EXPECT_FALSE(PasteDibCommand(session));  // not a picture: the one on show stays
   EXPECT_EQ(platform.BoxTexts(), Names{"<Clipboard> is not a Legitimate DIB File!"});
   platform.clipboard.reset();
-  s.processing.rotationAvailable = true;
-  s.fileHeaderBuffer[7] = 9;
+  s.processing.rotationAvailable = true, s.fileHeaderBuffer[7] = 9;
   EXPECT_TRUE(PasteDibCommand(session));  // no picture to paste: only the flags and header go
   EXPECT_EQ(std::tuple(s.processing.rotationAvailable, s.fileHeaderBuffer[7], s.currentFilePath),
             std::tuple(false, 0, "SOURCE.BMP"));

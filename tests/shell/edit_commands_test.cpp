@@ -75,8 +75,8 @@ TEST(EditCommands, DoNothingWhereTheMenuGreysThem) {
     for (int command = kCmdPixelLineUp, result = 0; command <= kCmdImageRight1; ++command)  // and others' between
       RunEditCommand(f.session, command, result);
     EXPECT_TRUE((!before || *before == *f.s.loadedImage) && f.platform.boxes.empty() &&
-                f.platform.pictureChanges.empty() && fs::is_empty(f.dir.path()) &&
-                f.s.processing.imageAdjustOffset == 0) << setup;
+                f.platform.pictureChanges.empty() && fs::is_empty(f.dir.path()) && f.s.processing.imageAdjustOffset == 0)
+        << setup;
   }
 }
 
@@ -109,10 +109,8 @@ TEST(SaveEdit, WritesTheHeaderThenTheLinesTopFirstAndAFailureKeepsTheOldFile) {
     if (obstacle == kReadOnlyFolder && ::geteuid() == 0) continue;  // root writes there anyway
     EditSession f;
     f.Load(8, 4, [](int r, int x) { return 10 * r + x; });
-    f.s.currentFilePath = name;
-    f.s.identification.headerLength = headerLength;
-    f.s.fileHeaderBuffer.fill(0x11);
-    f.s.tmHeaderCopy.fill(0x22);
+    f.s.currentFilePath = name, f.s.identification.headerLength = headerLength;
+    f.s.fileHeaderBuffer.fill(0x11), f.s.tmHeaderCopy.fill(0x22);
     const fs::path file = f.dir / name;
     if (obstacle == kFolderInTheWay) fs::create_directory(file);
     else testing::WriteBytes(file, Bytes(9, 0xEE));
@@ -124,7 +122,8 @@ TEST(SaveEdit, WritesTheHeaderThenTheLinesTopFirstAndAFailureKeepsTheOldFile) {
     for (int p = 0; obstacle == kNone && p < 4 * 6; ++p) expected.push_back(uint8_t(10 * (3 - p / 6) + p % 6));
     EXPECT_EQ(obstacle == kFolderInTheWay ? expected : testing::ReadBytes(file), expected) << name << obstacle;
     EXPECT_EQ(f.platform.boxes.at(0).caption, "Save Edited File");
-    EXPECT_EQ(f.platform.BoxTexts().back(), obstacle < kReadOnlyFolder ? "Over-write existing file?" : "Can't open file U5DW0001");
+    EXPECT_EQ(f.platform.BoxTexts().back(),
+              obstacle < kReadOnlyFolder ? "Over-write existing file?" : "Can't open file U5DW0001");
     EXPECT_EQ(std::distance(fs::directory_iterator(f.dir.path()), fs::directory_iterator()), 1);  // no temporary left
   }
 }
@@ -148,19 +147,16 @@ TEST(SaveEdit, AnInterlacedPictureReadsBackAsItWasSaved) {
 TEST(Scrolling, LopsidedLineStepsAndPositionsInsideTheRange) {
   using enum ScrollRequest;
   struct Case { ScrollRequest request; int client, position, thumb, step, scrolledTo; };
-  // On a 200-pixel client a line up moves 11 pixels, a line down 13; below 16 pixels a line
-  // up does not move at all and a line down moves one. Positions stay in 0..100.
-  const Case cases[] = {{LineUp, 200, 50, 0, -11, 39},  {LineDown, 200, 50, 0, 13, 63},
-                        {PageDown, 200, 50, 0, 101, 100}, {PageUp, 200, 50, 0, -99, 0},
-                        {LineUp, 15, 5, 0, 1, 6},        {LineUp, 16, 5, 0, 0, 5},
-                        {LineDown, 15, 5, 0, 1, 6},      {LineDown, 200, 0, 0, 13, 13},
-                        {Thumb, 200, 30, 75, 45, 75},    {Thumb, 200, 75, 30, -45, 30},
-                        {Thumb, 200, 0, 500, 500, 100},  {Other, 200, 30, 75, 0, 30}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(&c - cases);
-    EXPECT_EQ(ScrollStep(c.request, c.client, c.position, c.thumb), c.step);
-    EXPECT_EQ(ScrolledPosition(c.request, c.client, c.position, c.thumb, 0, 100), c.scrolledTo);
-  }
+  // A line up moves size/16 - 1 (11 on 200 pixels, none on 16, one down below that), a line down
+  // size/16 + 1. Positions stay in 0..100.
+  const Case cases[] = {{LineUp, 200, 50, 0, -11, 39},    {LineDown, 200, 50, 0, 13, 63},  {PageDown, 200, 50, 0, 101, 100},
+                        {PageUp, 200, 50, 0, -99, 0},     {LineUp, 15, 5, 0, 1, 6},        {LineUp, 16, 5, 0, 0, 5},
+                        {LineDown, 15, 5, 0, 1, 6},       {Thumb, 200, 30, 75, 45, 75},    {Thumb, 200, 75, 30, -45, 30},
+                        {Thumb, 200, 0, 500, 500, 100},   {Other, 200, 30, 75, 0, 30}};
+  for (const Case& c : cases)
+    EXPECT_EQ(std::pair(ScrollStep(c.request, c.client, c.position, c.thumb),
+                        ScrolledPosition(c.request, c.client, c.position, c.thumb, 0, 100)),
+              std::pair(c.step, c.scrolledTo)) << &c - cases;
   EXPECT_EQ(ScrolledPosition(LineDown, 200, 0, 0, 0, 0), 0);  // a bar without range never moves
 }
 

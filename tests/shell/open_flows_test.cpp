@@ -19,13 +19,12 @@ Bytes Camera(size_t width, size_t height, uint8_t value) { return Bytes(256 + wi
 
 struct DispatchedSession : SessionFixture {
   DispatchedSession() { AttachDispatcher(session); }
-};
-struct OpenFlowTest : ::testing::Test, DispatchedSession {
   uint16_t ShownBits() const {
     const auto& dib = session.state.current.currentDib;
     return dib ? LoadInfoHeader(*dib)->biBitCount : 0;
   }
 };
+struct OpenFlowTest : ::testing::Test, DispatchedSession {};
 
 TEST_F(OpenFlowTest, EnteringAFileMakesItsFolderCurrentAndKeepsTheUpperCaseName) {
   const std::tuple<std::filesystem::path, std::filesystem::path, const char*> cases[] = {
@@ -45,7 +44,6 @@ TEST_F(OpenFlowTest, EnteringAFileMakesItsFolderCurrentAndKeepsTheUpperCaseName)
 TEST_F(OpenFlowTest, OpenCcdRoutesByName) {
   // A raw download whose block 5 repeats block 3: cleaned into NAME.CCD, which is what loads.
   Bytes raw = Camera(611, 576, 90);
-  std::copy_n(raw.begin() + 108 + 3 * 109, 109, raw.begin() + 108 + 5 * 109);
   raw[108 + 3 * 109] = raw[108 + 5 * 109] = 7;
   WriteBytes(dir / "U5IW0001", raw);
   for (char plane : {'1', '2', '3'}) WriteBytes(dir / (std::string("TM") + plane + "00001.IMI"), Bytes(1020 * 1020, 80));
@@ -87,8 +85,7 @@ TEST_F(OpenFlowTest, ADropShowsEachPictureInTurnAndRefusalsEndIt) {
   for (const auto& r : refusals) {
     SCOPED_TRACE(r.name);
     WriteBytes(dir / r.name, Camera(611, 576, 1));
-    platform.boxes.clear();
-    platform.pauses.clear();
+    platform.boxes.clear(), platform.pauses.clear();
     OpenDroppedFiles(session, {dir / "U5DW0001", dir / r.name});
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].caption, r.caption);
@@ -153,7 +150,6 @@ TEST_F(OpenFlowTest, EveryCommandInEveryStateDoesNothingHarmful) {
   for (char digit : {'1', '2', '3'}) WriteBytes(dir / (std::string("TM") + digit + "00001.IMI"), plane);
   for (int state = 0; state < 4; ++state)
     for (int command : commands) {
-      SCOPED_TRACE(std::to_string(state) + ": " + std::to_string(command));
       DispatchedSession g;
       std::filesystem::copy(dir.path(), g.dir.path(), std::filesystem::copy_options::recursive);
       if (state == 1 || state == 3) OpenFromOutside(g.session, g.dir / "U5TW0001");
@@ -162,7 +158,7 @@ TEST_F(OpenFlowTest, EveryCommandInEveryStateDoesNothingHarmful) {
       g.platform.boxAnswers.assign(8, BoxAnswer::Cancel);
       DispatchCommand(g.session, command);
       DispatchCommand(g.session, command, 1);
-      EXPECT_EQ(ReadBytes(g.dir / "U5TW0001"), before);
+      EXPECT_EQ(ReadBytes(g.dir / "U5TW0001"), before) << "state " << state << ", command " << command;
     }
 }
 
