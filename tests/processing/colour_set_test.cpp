@@ -39,9 +39,7 @@ TEST_F(ColourSetTest, ComposesRegistersAndDerivesTheCompensation) {
   ASSERT_TRUE(IdentifyImageFile(session));
   const Block dib = LoadSpectralSet(session, {"TM112345.IMI", "TM212345.IMI", "TM312345.IMI"});
   ASSERT_TRUE(dib);
-  const auto h = *LoadInfoHeader(*dib);
-  EXPECT_EQ(h.biWidth, 1220);
-  EXPECT_EQ(h.biBitCount, 24);
+  EXPECT_EQ(std::pair(LoadInfoHeader(*dib)->biWidth, LoadInfoHeader(*dib)->biBitCount), std::pair(1220, uint16_t{24}));
   EXPECT_EQ(PixelAt(*dib, 610, 610), (std::array<uint8_t, 3>{50, 100, 200}));
   // Plane 2 is where the file has it; plane 1 three pixels to the right; plane 3 14 rows higher
   // and 38 pixels to the right.
@@ -55,9 +53,8 @@ TEST_F(ColourSetTest, ComposesRegistersAndDerivesTheCompensation) {
   // Means 199, 100 and 49 (registration leaves zeros in planes 1 and 3): lighten by 11.
   const ImageState& s = session.state;
   EXPECT_EQ(s.exposureLevel, 0x10B);
-  EXPECT_EQ(s.channelCompensation[2] & 0xFF, 184);
-  EXPECT_EQ(s.channelCompensation[1] & 0xFF, 27);
-  EXPECT_EQ(s.channelCompensation[0] & 0xFF, 78);
+  EXPECT_EQ((std::array{s.channelCompensation[2] & 0xFF, s.channelCompensation[1] & 0xFF, s.channelCompensation[0] & 0xFF}),
+            (std::array{184, 27, 78}));
   EXPECT_EQ(s.loadedImage, dib);
 }
 
@@ -66,8 +63,7 @@ TEST_F(ColourSetTest, OpensTheSetOrTheChosenPlaneAlone) {
     std::string present;
     size_t wrongSize;  // 0: every plane the right size
     uint16_t bitCount;
-    int located;
-  } cases[] = {{"123", 0, 24, 3}, {"12", 0, 8, 2}, {"123", 3, 8, 3}};
+  } cases[] = {{"123", 0, 24}, {"12", 0, 8}, {"123", 3, 8}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.present + " " + std::to_string(c.wrongSize));
     SessionFixture g;
@@ -106,8 +102,8 @@ TEST_F(ColourSetTest, DecompressesWholeAndIncompleteSets) {
   const struct {
     std::string planes;
     bool secondNumbering;
-    uint16_t bitCount;  // 0: nothing shown
-    std::string report;
+    uint16_t bitCount;
+    std::string report;  // the incomplete-set box, "" for none
   } cases[] = {
       {"123", false, 24, ""},
       {"123", true, 24, ""},

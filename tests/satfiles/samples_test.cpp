@@ -80,32 +80,5 @@ TEST_F(Samples, EveryOneOpensAsAVariedSceneAndOnlyTheRawDownloadNeedsCleaning) {
   }
 }
 
-TEST_F(Samples, KitsatSeamIsSmallerAfterLoading) {
-  // Mean of picture rows [from, to): in the interlaced file (odd rows first, the second field
-  // behind a 355-byte gap) or in the loaded bottom-up picture, trimmed 30 pixels left.
-  const auto fileMean = [](const Bytes& file, size_t from, size_t to) {
-    double sum = 0;
-    for (size_t r = from; r < to; ++r)
-      for (size_t x = 40; x < 560; ++x)
-        sum += file[256 + (r % 2 ? (r - 1) / 2 * 611 : 355 + (287 + r / 2) * 611) + x];
-    return sum / double((to - from) * 520);
-  };
-  const auto pictureMean = [](const Bytes& dib, size_t from, size_t to) {
-    double sum = 0;
-    for (size_t r = from; r < to; ++r)
-      for (size_t x = 10; x < 530; ++x) sum += dib[40 + 1024 + (575 - r) * 612 + x];
-    return sum / double((to - from) * 520);
-  };
-  // The seam lies between picture rows 99 and 100; the repair smooths rows 96..104.
-  const Bytes file = Read("KAIW0002");
-  const double rawStep = fileMean(file, 90, 96) - fileMean(file, 105, 111);
-  session->state.currentFilePath = "KAIW0002";
-  ASSERT_EQ(OpenSingleSatelliteFile(*session), OpenResult::Shown);
-  const Bytes& dib = *session->state.loadedImage;
-  const double loadedStep = pictureMean(dib, 90, 96) - pictureMean(dib, 105, 111);
-  EXPECT_GT(rawStep, 12.0);
-  EXPECT_LT(std::abs(loadedStep), rawStep - 8.0) << rawStep << " " << loadedStep;
-}
-
 }  // namespace
 }  // namespace kestrel

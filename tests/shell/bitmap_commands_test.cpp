@@ -113,8 +113,7 @@ TEST_F(BitmapCommands, CopyThenPasteAndWhatEachLeavesAlone) {
   const Bytes shown = *s.current.currentDib;
   s.current = {};
   EXPECT_TRUE(PasteDibCommand(session));
-  EXPECT_EQ(s.currentFilePath, "<Clipboard>");
-  EXPECT_EQ(*s.current.currentDib, shown);
+  EXPECT_EQ(std::pair(s.currentFilePath, *s.current.currentDib), std::pair(std::string("<Clipboard>"), shown));
 }
 
 }  // namespace

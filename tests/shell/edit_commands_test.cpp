@@ -13,7 +13,6 @@
 #include "bitmap/dib.h"
 #include "shell/edit_commands.h"
 #include "shell/open_file.h"
-#include "shell/scrolling.h"
 #include "support/test_support.h"
 
 namespace kestrel {
@@ -142,22 +141,6 @@ TEST(SaveEdit, AnInterlacedPictureReadsBackAsItWasSaved) {
     ASSERT_EQ(OpenFromOutside(f.session, f.dir / name), OpenResult::Shown) << name;
     EXPECT_EQ(*f.s.loadedImage, loaded) << name;
   }
-}
-
-TEST(Scrolling, LopsidedLineStepsAndPositionsInsideTheRange) {
-  using enum ScrollRequest;
-  struct Case { ScrollRequest request; int client, position, thumb, step, scrolledTo; };
-  // A line up moves size/16 - 1 (11 on 200 pixels, none on 16, one down below that), a line down
-  // size/16 + 1. Positions stay in 0..100.
-  const Case cases[] = {{LineUp, 200, 50, 0, -11, 39},    {LineDown, 200, 50, 0, 13, 63},  {PageDown, 200, 50, 0, 101, 100},
-                        {PageUp, 200, 50, 0, -99, 0},     {LineUp, 15, 5, 0, 1, 6},        {LineUp, 16, 5, 0, 0, 5},
-                        {LineDown, 15, 5, 0, 1, 6},       {Thumb, 200, 30, 75, 45, 75},    {Thumb, 200, 75, 30, -45, 30},
-                        {Thumb, 200, 0, 500, 500, 100},   {Other, 200, 30, 75, 0, 30}};
-  for (const Case& c : cases)
-    EXPECT_EQ(std::pair(ScrollStep(c.request, c.client, c.position, c.thumb),
-                        ScrolledPosition(c.request, c.client, c.position, c.thumb, 0, 100)),
-              std::pair(c.step, c.scrolledTo)) << &c - cases;
-  EXPECT_EQ(ScrolledPosition(LineDown, 200, 0, 0, 0, 0), 0);  // a bar without range never moves
 }
 
 }  // namespace

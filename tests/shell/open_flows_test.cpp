@@ -26,21 +26,6 @@ struct DispatchedSession : SessionFixture {
 };
 struct OpenFlowTest : ::testing::Test, DispatchedSession {};
 
-TEST_F(OpenFlowTest, EnteringAFileMakesItsFolderCurrentAndKeepsTheUpperCaseName) {
-  const std::tuple<std::filesystem::path, std::filesystem::path, const char*> cases[] = {
-      {dir / "sub" / "u5iw0123.ccd", dir / "sub", "U5IW0123.CCD"},
-      {"Picture.Bmp", std::filesystem::current_path(), "PICTURE.BMP"}};  // a bare name: the working folder
-  for (const auto& [file, folder, name] : cases) {
-    EnterFile(session, file);
-    EXPECT_EQ(std::tuple(session.currentDirectory, session.state.currentFilePath, session.state.selectedFileDirectory),
-              std::tuple(folder, name, folder.string() + "/"));
-  }
-  // Bitmaps are known by their extension alone.
-  for (const char* name : {"PICTURE.BMP", "picture.dib", "SCAN.Rle"}) EXPECT_TRUE(IsBitmapFileName(name)) << name;
-  for (const char* name : {"U5IW0123.CCD", "BMP", "BMPFILE.IMI", "ARCHIVE.BMP.GZ"})
-    EXPECT_FALSE(IsBitmapFileName(name)) << name;
-}
-
 TEST_F(OpenFlowTest, OpenCcdRoutesByName) {
   // A raw download whose block 5 repeats block 3: cleaned into NAME.CCD, which is what loads.
   Bytes raw = Camera(611, 576, 90);
