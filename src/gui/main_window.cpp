@@ -1,14 +1,21 @@
 #include "gui/main_window.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <algorithm>
+#include <vector>
 
-#include "session/current_image.h"
+#include "base/command_ids.h"
 #include "gui/picture_view.h"
-#include "codec/colour_set_decompression.h"
-#include "location/image_information.h"
-#include "satfiles/video.h"
+#include "session/current_image.h"
+#include "shell/dispatch.h"
+#include "shell/menu_table.h"
 #include "shell/open_file.h"
 
 namespace kestrel::gui {
@@ -20,27 +27,74 @@ MainWindow::MainWindow(std::filesystem::path directory)
   view_ = new PictureView(session_, this);
   setCentralWidget(view_);
   view_->setFocus();
+  setAcceptDrops(true);
   ResetProcessingState(session_);
+  AttachDispatcher(session_);
+  BuildMenus();
 }
 
 MainWindow::~MainWindow() { FreeCurrentImage(session_); }
 
 bool MainWindow::OpenFile(const std::filesystem::path& file) {
-  switch (OpenFromOutside(session_, file)) {
-    case OpenResult::Shown:
-      return true;
-    case OpenResult::Failed:
-      return false;
-    case OpenResult::InformationFile:
-      session_.state.shownImage.reset();
-      return ShowImageInformation(session_, session_.state.currentFilePath) != 0;
-    case OpenResult::CompressedImage:
-      session_.state.processing.compressionDone = true;
-      return DecompressTmsatSet(session_);
-    case OpenResult::Video:
-      return PlayTmsatVideo(session_, session_.state.currentFilePath);
+  return CommandLineOpen(session_, file);
+}
+
+void MainWindow::BuildMenus() {
+  std::vector<QMenu*> open;  // the menu being filled, innermost last
+  const auto follow = [this](QMenu* menu) {
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { ApplyMenuRules(*menu); });
+    return menu;
+  };
+  for (const MenuEntry& entry : MenuBar()) {
+    const QString text = QString::fromUtf8(entry.text.data(), static_cast<qsizetype>(entry.text.size()));
+    switch (entry.kind) {
+      case MenuEntryKind::Menu: open = {follow(menuBar()->addMenu(text))}; break;
+      case MenuEntryKind::Submenu: open.push_back(follow(open.back()->addMenu(text))); break;
+      case MenuEntryKind::Separator: open.back()->addSeparator(); break;
+      case MenuEntryKind::End: open.pop_back(); break;
+      case MenuEntryKind::Item: {
+        QAction* action = open.back()->addAction(text);
+        action->setData(entry.command);
+        // The compensation modes, of which none or one is checked.
+        action->setCheckable(entry.command == kCmdCompEachPlane || entry.command == kCmdCompGraded ||
+                             entry.command == kCmdCompAveraged);
+        connect(action, &QAction::triggered, this,
+                [this, command = entry.command] { DispatchCommand(session_, command); });
+        break;
+      }
+    }
   }
-  return false;
+  // The keys act on the main window whatever has the focus in it; a greyed item's key does nothing.
+  for (const Accelerator& accelerator : Accelerators()) {
+    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(accelerator.keys.data(),
+                                                                    static_cast<qsizetype>(accelerator.keys.size()))),
+                                   this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, command = accelerator.command] { DispatchAccelerator(session_, command); });
+  }
+}
+
+void MainWindow::ApplyMenuRules(QMenu& menu) {
+  const bool clipboard = platform_.ClipboardHasDib();
+  for (QAction* action : menu.actions()) {
+    if (action->menu() || action->isSeparator()) continue;
+    const MenuItemState state = MenuItemStateFor(action->data().toInt(), session_.state, clipboard);
+    action->setEnabled(state.enabled);
+    if (action->isCheckable()) action->setChecked(state.checked);
+  }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::filesystem::path> files;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) files.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  event->acceptProposedAction();
+  session_.state.openedFromShell = true;
+  OpenDroppedFiles(session_, files);
 }
 
 void MainWindow::PictureChanged(PictureChange change) {

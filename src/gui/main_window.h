@@ -2,6 +2,7 @@
 // The one top-level window: it owns the program's Session and shows its picture.
 
 #include <QMainWindow>
+#include <QMenu>
 #include <filesystem>
 
 #include "gui/qt_platform.h"
@@ -26,6 +27,12 @@ class MainWindow : public QMainWindow {
   // Opens a file named outside the program's dialogs, as the command line does.
   bool OpenFile(const std::filesystem::path& file);
 
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ public:
+
   // Follows the session's picture: a new one also fits the window to it.
   void PictureChanged(PictureChange change);
 
@@ -34,6 +41,10 @@ class MainWindow : public QMainWindow {
 
  private:
   void FitToPicture();
+  // The menu bar and the keys, from the program's one table; every command goes to dispatch.
+  void BuildMenus();
+  // Greys and checks the items of a menu that is about to open.
+  void ApplyMenuRules(QMenu& menu);
 
   QtPlatform platform_;
   Session session_;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTimer>
@@ -162,7 +163,9 @@ class GuiTest : public QObject {
     QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (SCAN.BMP 6x4x8 RGB)"));
     QCOMPARE(session().currentDirectory, dir_ / "sub");
     ExpectPixels(6, 4, [&](int x, int y) { return ToRgb(table[index(x, y)]); });
-    kestrel::testing::WriteBytes(dir_ / "u5dw0001", Bytes(256 + 608 * 576, 60));
+    Bytes camera(256 + 608 * 576, 60);
+    std::fill_n(camera.begin(), 256, 0);  // no capture time: no report to show
+    kestrel::testing::WriteBytes(dir_ / "u5dw0001", camera);
     QVERIFY(window_->OpenFile(dir_ / "u5dw0001"));
     QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (U5DW0001 608x576x8 RGB)"));
     QCOMPARE(view().PictureSize(), QSize(608, 576));
@@ -207,6 +210,27 @@ class GuiTest : public QObject {
     QCOMPARE(vertical->value(), 2 + height / 2 + 1);
     vertical->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(vertical->value(), 2 + height / 2 + 1);
+  }
+
+  void menusComeFromTheTableAndTheirRulesAndKeysDispatch() {
+    const QList<QAction*> menus = window_->menuBar()->actions();
+    QStringList titles;
+    for (QAction* menu : menus) titles << menu->text();
+    QCOMPARE(titles, (QStringList{"File", "Edit", "Comp", "Help"}));
+    QMenu* comp = menus[2]->menu();
+    emit comp->aboutToShow();  // the rules are applied as a menu opens
+    QCOMPARE(comp->actions()[1]->text(), QStringLiteral("   Graded"));
+    QVERIFY(comp->actions()[2]->isChecked() && !comp->actions()[0]->isChecked());
+    comp->actions()[1]->trigger();
+    QCOMPARE(session().state.processing.compensationMode, CompensationMode::Graded);
+    // Alt+C turns a camera picture; with nothing loaded its item is greyed and the key does nothing.
+    QTest::keyClick(&view(), Qt::Key_C, Qt::AltModifier);
+    Bytes camera(256 + 608 * 576, 70);
+    std::fill_n(camera.begin(), 256, 0);
+    kestrel::testing::WriteBytes(dir_ / "U5DW0001", camera);
+    QVERIFY(window_->OpenFile(dir_ / "U5DW0001"));
+    QTest::keyClick(&view(), Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(view().PictureSize(), QSize(576, 608));
   }
 
   void platformBoxesClipboardAndSettings() {
