@@ -158,10 +158,8 @@ bool DecompressTmsatSet(Session& session, const DecompressionOptions& options) {
 
 bool DecompressColouredSet(Session& session, const DecompressionOptions& options) {
   ImageState& s = session.state;
-  s.currentFilePath = ToUpperAscii(s.currentFilePath);
   WaitCursor wait(session.platform);
-  ResetProcessingState(session);
-  s.processing.compressionDone = true;
+  PrepareDecompression(session);
   if (!s.currentFilePath.starts_with("TM")) return false;
   s.processing.decompressAsColourSet = true;
   const bool ended = DecompressTmsatSet(session, options);

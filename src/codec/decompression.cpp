@@ -147,12 +147,16 @@ bool DecompressPair(Session& session, bool secondNumbering) {
   }
 }
 
+void PrepareDecompression(Session& session) {
+  session.state.currentFilePath = ToUpperAscii(session.state.currentFilePath);
+  ResetProcessingState(session);
+  session.state.processing.compressionDone = true;
+}
+
 bool DecompressSingleImage(Session& session, const DecompressionOptions& options) {
   ImageState& s = session.state;
-  s.currentFilePath = ToUpperAscii(s.currentFilePath);
   WaitCursor wait(session.platform);
-  ResetProcessingState(session);
-  s.processing.compressionDone = true;
+  PrepareDecompression(session);
 
   // A TMSat picture is one plane of the set decompression; "FB" pairs are chosen by any of
   // their names and the thumbnail carries 'T' as the last letter of its extension.

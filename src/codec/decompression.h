@@ -13,6 +13,10 @@ struct Session;
 // the thumbnail has '1'. Shows the reason and returns false when the pair cannot be decoded.
 bool DecompressPair(Session& session, bool secondNumbering);
 
+// What both Decompress commands do first: the chosen name upper-cased, a fresh processing
+// state, marked as decompressed so that decoded files load in picture order.
+void PrepareDecompression(Session& session);
+
 struct DecompressionOptions {
   bool showInformation = true;    // the image information report for the picture
   bool keepDecodedFiles = false;  // leave the decoded transit files behind
