@@ -15,6 +15,7 @@
 #include "camera_files.h"
 #include "capture_times.h"
 #include "codec/pair_encoder.h"
+#include "codec/pair_format.h"
 #include "platform/files.h"
 #include "satfiles/repeated_blocks.h"
 #include "terrain.h"
@@ -118,6 +119,26 @@ void WriteDecodedPair(SampleWriter& out, const std::string& imageName,
   out.Write(thumbnailName, Decoded(time, samples::Thumbnail(picture)));
 }
 
+// A picture as it comes down compressed: the thumbnail and compressed file that the compressor
+// makes of a picture of `size` taken as `sourceName`, from `pixels` in rows of `size.width`.
+void WritePair(SampleWriter& out, const std::string& sourceName, uint32_t time, const Bytes& pixels,
+               kestrel::PairSize size) {
+  const kestrel::EncodedBlocks blocks = kestrel::EncodeBlocks(pixels, size.width, size, [] {});
+  const kestrel::CompressorNames names = kestrel::CompressorNamesFor(sourceName);
+  out.Write(names.thumbnail,
+            samples::Concat(samples::SizedHeader(time, size.width / 4u, size.height / 4u), blocks.thumbnail));
+  out.Write(names.compressed, samples::Concat(samples::Concat(samples::SizedHeader(time, size.width, size.height),
+                                                              blocks.map),
+                                              blocks.records));
+}
+
+// The pair of a camera picture whose loaded rows are `width` x `height` pixels.
+void WriteCompressedPicture(SampleWriter& out, const std::string& sourceName, uint32_t time,
+                            const Shot& shot, uint16_t width, uint16_t height) {
+  const kestrel::PairSize size = kestrel::CompressedSizeFor(sourceName, width, height);
+  WritePair(out, sourceName, time, Render(shot, size.width, size.height).pixels, size);
+}
+
 void WriteUosat(SampleWriter& out) {
   const uint32_t time = samples::SampleCaptureTime(Satellite::Uosat5);
   // A raw download whose downlink repeated some blocks, and a tired CCD's hot pixels.
@@ -135,6 +156,7 @@ void WriteUosat(SampleWriter& out) {
   WriteDecodedPair(out, "U5DW0004", "U5TW0004", time + 600, Aim(9.0, -3.0, kWideStep), 608, 576, true);
   WriteDecodedPair(out, "IMD00125", "IMT00125", time + 1200, Aim(-2.0, -8.0, kWideStep), 608, 576, true);
   out.Write("U5E00005", samples::FieldBody(Render(Aim(14.0, 6.0, kWideStep), 611, 576), 0));
+  WriteCompressedPicture(out, "U5IW0012.CCD", time + 1800, Aim(6.0, -15.0, kWideStep), 612, 576);
 }
 
 void WriteKitsat1(SampleWriter& out) {
@@ -155,6 +177,7 @@ void WriteKitsat1(SampleWriter& out) {
             RawImage(time + 300, RenderTrimmed(Aim(24.0, 9.0, kNarrowStep), 611, 576), 355));
   WriteDecodedPair(out, "KADW0006", "KATW0006", time + 900, Aim(-12.0, 12.0, kWideStep), 608, 576, true);
   out.Write("KAE00007", samples::FieldBody(Render(Aim(30.0, 2.0, kWideStep), 611, 576), 0));
+  WriteCompressedPicture(out, "KAIN0013.CCD", time + 1500, Aim(27.0, -12.0, kNarrowStep), 612, 576);
 }
 
 void WriteKitsat2(SampleWriter& out) {
@@ -165,11 +188,13 @@ void WriteKitsat2(SampleWriter& out) {
   WriteDecodedPair(out, "KBDW0008", "KBTW0008", time + 600, Aim(-25.0, -14.0, kWideStep), 512, 496, false);
   WriteDecodedPair(out, "KBDN0009", "KBTN0009", time + 660, Aim(-27.0, 15.0, kNarrowStep), 608, 576, true);
   out.Write("KBE00010", samples::FieldBody(Render(Aim(-31.0, 1.0, kWideStep), 611, 576), 0));
+  WriteCompressedPicture(out, "KBIW0014.CCD", time + 1200, Aim(-34.0, -10.0, kWideStep), 512, 500);
 }
 
 void WritePosat(SampleWriter& out) {
   const uint32_t time = samples::SampleCaptureTime(Satellite::Posat1);
   WriteDecodedPair(out, "P1D00011", "P1TW0011", time, Aim(36.0, -9.0, kWideStep), 576, 560, false);
+  WriteCompressedPicture(out, "P1DW0015.CCD", time + 600, Aim(39.0, 5.0, kWideStep), 576, 560);
 }
 
 // The three planes of a `side` x `side` colour set, stored so that the set reader's fixed
@@ -201,27 +226,17 @@ void WriteColourSet(SampleWriter& out, const std::string& digits) {
 // A colour set as it comes down compressed: each plane a thumbnail and a compressed file. The
 // planes are 1024 x 1024, the size the decoder rebuilds, stored for that size's registration.
 void WriteCompressedColourSet(SampleWriter& out, const std::string& digits) {
-  const size_t side = 1024;
+  const uint16_t side = 1024;
   const auto planes = ColourSetPlanes(Aim(-30.0, -35.0, kSpectralStep), side, 5126, 9175);
-  const auto header = [](size_t width, size_t height) {
-    Bytes bytes(256, 0);
-    kestrel::StoreU16(bytes.data() + 251, static_cast<uint16_t>(width));
-    kestrel::StoreU16(bytes.data() + 253, static_cast<uint16_t>(height));
-    return bytes;
-  };
-  for (size_t k = 0; k < 3; ++k) {
-    const auto size = static_cast<uint16_t>(side);
-    const kestrel::EncodedBlocks blocks = kestrel::EncodeBlocks(planes[k], side, {size, size}, [] {});
-    const std::string name = "TM" + std::to_string(k + 1) + digits;
-    out.Write(name + ".IMT", samples::Concat(header(side / 4, side / 4), blocks.thumbnail));
-    out.Write(name + ".IMC", samples::Concat(samples::Concat(header(side, side), blocks.map), blocks.records));
-  }
+  for (size_t k = 0; k < 3; ++k)
+    WritePair(out, "TM" + std::to_string(k + 1) + digits + ".IMI", 0, planes[k], {side, side});
 }
 
 void WriteTmsat(SampleWriter& out) {
   const Shot wide = Aim(50.0, -20.0, kTmsatWideStep);
   out.Write("TM000100.IMI", samples::WideAngleBody(Render(wide, 611, 576)));
   out.Write("TM000100.IMT", Render({wide.x, wide.y, wide.step * 4.2}, 141, 145).pixels);
+  WriteCompressedPicture(out, "TM000700.IMI", 0, Aim(46.0, -28.0, kTmsatWideStep), 612, 576);
   WriteColourSet(out, "00200");
   WriteCompressedColourSet(out, "00600");
   // A plane whose siblings never came down loads as a grey picture of its own.
