@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "session/current_image.h"
@@ -130,7 +131,75 @@ void SpikeFilter(std::span<uint8_t> bytes) {
   }
 }
 
-Block LoadSingleImage(Session& session) {
+namespace {
+
+// Everything a load makes from the file's bytes: kept, so that the copies beside the loaded
+// image are made only when a command reads them, from the same bytes by the same steps.
+struct LoadRecipe {
+  std::shared_ptr<const Bytes> file;
+  size_t headerLength = 0;
+  size_t bodySize = 0;       // the most body bytes the load reads
+  size_t pixelAreaSize = 0;  // P
+  size_t pictureArea = 0;    // stride x height
+  RowLayout layout;
+  bool skipWideAngleLead = false;
+  bool spikeFilter = false;
+  bool leftTrim = false;
+  bool autoExposure = false;
+  std::string name;
+
+  std::span<const uint8_t> Body() const {
+    std::span<const uint8_t> body = std::span<const uint8_t>(*file).subspan(
+        std::min(file->size(), headerLength));
+    body = body.first(std::min(body.size(), bodySize));
+    if (skipWideAngleLead) body = body.subspan(std::min(kWideAngleSkip, body.size()));
+    return body;
+  }
+};
+
+struct BuiltPicture {
+  Block dib;
+  BrightnessOutcome brightness;
+};
+
+BuiltPicture BuildPicture(const LoadRecipe& recipe) {
+  Block dib = NewBlock(kInfoHeaderSize + kGreyColourTableSize + recipe.pixelAreaSize);
+  BitmapInfoHeader header;
+  header.biWidth = static_cast<int32_t>(recipe.layout.stride);
+  header.biHeight = static_cast<int32_t>(recipe.layout.fileHeight & ~3u);
+  header.biBitCount = 8;
+  header.biSizeImage = static_cast<uint32_t>(recipe.pixelAreaSize);
+  StoreInfoHeader(header, *dib);
+  FillGreyColourTable(*dib);
+  std::span<uint8_t> colourTable(dib->data() + kInfoHeaderSize, kGreyColourTableSize);
+  std::span<uint8_t> pixels(dib->data() + kInfoHeaderSize + kGreyColourTableSize,
+                            recipe.pixelAreaSize);
+  PlaceRows(recipe.Body(), pixels, {}, recipe.layout);
+  if (recipe.spikeFilter) SpikeFilter(pixels);
+  const BrightnessOutcome brightness =
+      AnalyseAndCorrectBrightness(pixels, colourTable, recipe.layout.stride,
+                                  recipe.layout.fileHeight, recipe.name, recipe.autoExposure);
+  if (recipe.leftTrim) {
+    // Each row loses its leftmost pixels; the row above lends its first ones to the row end.
+    const std::span<uint8_t> picture = pixels.first(recipe.pictureArea);
+    const size_t kept = picture.size() > kLeftTrim ? picture.size() - kLeftTrim : 0;
+    std::memmove(picture.data(), picture.data() + (picture.size() - kept), kept);
+    std::fill(picture.begin() + static_cast<std::ptrdiff_t>(kept), picture.end(), uint8_t{0});
+  }
+  return {dib, brightness};
+}
+
+Block BuildTopDownCopy(const LoadRecipe& recipe) {
+  Block topDown = NewBlock(recipe.pixelAreaSize);
+  PlaceRows(recipe.Body(), {}, *topDown, recipe.layout);
+  if (recipe.spikeFilter) SpikeFilter(*topDown);
+  return topDown;
+}
+
+// The load itself; `read` gives the file's first bytes, up to the count it is asked for, or
+// none when the file cannot be read. It is called once the picture on show is released.
+template <typename ReadFile>
+Block Load(Session& session, const ReadFile& read) {
   ImageState& s = session.state;
   IdentificationRecord& id = s.identification;
   s.processing.darkenAvailable = true;
@@ -160,19 +229,17 @@ Block LoadSingleImage(Session& session) {
   FreeCurrentImage(session);
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   const std::string& name = s.currentFilePath;
-  const auto path = FindFileIgnoringCase(session.currentDirectory, name);
-  // The file is read only as far as its header and the largest body the load can use; the raw
-  // buffer holds what the file really has, no more.
-  const size_t readLimit = id.headerLength + largestBody;
-  auto raw = path ? ReadFilePrefix(*path, readLimit) : std::nullopt;
-  const auto fileSize = raw ? RegularFileSize(*path) : std::nullopt;
-  if (!fileSize) return ShowErrorBox(session, "Can't open file %s", name.c_str()), Block{};
+  // The file is read only as far as its header and the largest body the load can use; the
+  // bytes held are what the file really has, no more.
+  std::shared_ptr<const Bytes> file = read(id.headerLength + largestBody);
+  if (!file) return ShowErrorBox(session, "Can't open file %s", name.c_str()), Block{};
   // An empty file holds no picture: showing it as a flat grey one would pass a failure off as
   // a success.
-  if (*fileSize == 0) return ShowEmptyFile(session, name), Block{};
+  if (file->empty()) return ShowEmptyFile(session, name), Block{};
 
+  // A file longer than what was read is longer than expected too.
   const bool sizeChecked = height != kUncheckedThumbnailHeight && !actDownload;
-  const bool sizeMismatch = sizeChecked && *fileSize != id.ExpectedFileSize();
+  const bool sizeMismatch = sizeChecked && file->size() != id.ExpectedFileSize();
   if (sizeMismatch) ShowCorruptionMessage(session);
 
   id.storedWidth = static_cast<uint16_t>(stride);
@@ -188,63 +255,59 @@ Block LoadSingleImage(Session& session) {
     return {};
   }
 
-  // The header goes to the header buffer; the body is read where it lies, as far as the file
-  // has it: rows it does not have stay black.
-  const size_t headerRead = std::min<size_t>(raw->size(), id.headerLength);
-  std::copy_n(raw->begin(), std::min(headerRead, s.fileHeaderBuffer.size()),
+  const size_t headerRead = std::min<size_t>(file->size(), id.headerLength);
+  std::copy_n(file->begin(), std::min(headerRead, s.fileHeaderBuffer.size()),
               s.fileHeaderBuffer.begin());
-  std::span<const uint8_t> body = std::span<const uint8_t>(*raw).subspan(headerRead);
-  body = body.first(std::min(body.size(), bodySize));
   const bool fieldLayout = id.interlaced && !s.processing.compressionDone;
-  if (id.wideAngleTmsat && !id.thumbnail && !s.processing.compressionDone)
-    body = body.subspan(std::min(kWideAngleSkip, body.size()));
+  auto recipe = std::make_shared<const LoadRecipe>(LoadRecipe{
+      .file = std::move(file),
+      .headerLength = headerRead,
+      .bodySize = bodySize,
+      .pixelAreaSize = pixelAreaSize,
+      .pictureArea = *area,
+      .layout = {width, height, stride, id.fieldGap, fieldLayout, fieldLayout && id.wideAngleTmsat},
+      .skipWideAngleLead = id.wideAngleTmsat && !id.thumbnail && !s.processing.compressionDone,
+      .spikeFilter = id.spikeFilter,
+      .leftTrim = id.leftTrim,
+      .autoExposure = id.autoExposure,
+      .name = name});
 
-  Block dib = NewBlock(kInfoHeaderSize + kGreyColourTableSize + pixelAreaSize);
-  BitmapInfoHeader header;
-  header.biWidth = static_cast<int32_t>(stride);
-  header.biHeight = static_cast<int32_t>(shownHeight);
-  header.biBitCount = 8;
-  header.biSizeImage = static_cast<uint32_t>(pixelAreaSize);
-  StoreInfoHeader(header, *dib);
-  FillGreyColourTable(*dib);
   FillExposureRamp(s.exposureRamp);
-  std::span<uint8_t> colourTable(dib->data() + kInfoHeaderSize, kGreyColourTableSize);
-  std::span<uint8_t> pixels(dib->data() + kInfoHeaderSize + kGreyColourTableSize, pixelAreaSize);
-
-  s.topDownCopy = NewBlock(pixelAreaSize);
-  PlaceRows(body, pixels, *s.topDownCopy,
-            {width, height, stride, id.fieldGap, fieldLayout, fieldLayout && id.wideAngleTmsat});
-  if (id.spikeFilter) {
-    SpikeFilter(*s.topDownCopy);
-    SpikeFilter(pixels);
-  }
-
-  const BrightnessOutcome brightness =
-      AnalyseAndCorrectBrightness(pixels, colourTable, stride, height, name, id.autoExposure);
-  s.imageAverage = brightness.imageAverage;
-  if (brightness.exposureShift != 0) {
-    s.exposureLevel = brightness.exposureShift;
+  const BuiltPicture built = BuildPicture(*recipe);
+  s.imageAverage = built.brightness.imageAverage;
+  if (built.brightness.exposureShift != 0) {
+    s.exposureLevel = built.brightness.exposureShift;
     s.processing.enhancedAvailable = false;
     s.processing.originalAvailable = true;
   }
 
-  if (id.leftTrim) {
-    // Each row loses its leftmost pixels; the row above lends its first ones to the row end.
-    const std::span<uint8_t> picture = pixels.first(*area);
-    const size_t kept = picture.size() > kLeftTrim ? picture.size() - kLeftTrim : 0;
-    std::memmove(picture.data(), picture.data() + (picture.size() - kept), kept);
-    std::fill(picture.begin() + static_cast<std::ptrdiff_t>(kept), picture.end(), uint8_t{0});
-  }
-
-  s.imageAdjustOriginal = DuplicateBlock(dib);
+  // Rebuilt from the same bytes when first read, the copies come out byte for byte as they
+  // would have been copied now, whatever the commands do to the loaded image meanwhile.
+  s.topDownCopy = LazyBlock([recipe] { return BuildTopDownCopy(*recipe); });
+  s.imageAdjustOriginal = LazyBlock([recipe] { return BuildPicture(*recipe).dib; });
   s.processing.rotationAvailable = true;
   s.pixelAdjustAvailable = true;
   s.processing.sharpenDefaultUsed = false;
   s.processing.sharpenMoreUsed = false;
   s.processing.sharpenHiDefUsed = false;
   s.processing.sharpenPreviewUsed = false;
-  s.loadedImage = dib;
-  return dib;
+  s.loadedImage = built.dib;
+  return built.dib;
+}
+
+}  // namespace
+
+Block LoadSingleImage(Session& session) {
+  return Load(session, [&session](size_t limit) -> std::shared_ptr<const Bytes> {
+    const auto path = FindFileIgnoringCase(session.currentDirectory, session.state.currentFilePath);
+    auto bytes = path ? ReadFilePrefix(*path, limit) : std::nullopt;
+    if (!bytes) return nullptr;
+    return std::make_shared<const Bytes>(std::move(*bytes));
+  });
+}
+
+Block LoadSingleImage(Session& session, std::shared_ptr<const Bytes> file) {
+  return Load(session, [&file](size_t) { return file; });
 }
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 // TMSAT wide-angle pictures and planes, keyword files and raw .ACT downloads.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "base/block.h"
@@ -46,5 +47,8 @@ void SpikeFilter(std::span<uint8_t> bytes);
 // and leaves the picture (an 8-bit packed DIB) in the loaded image, with its copies; none on
 // failure, after the message.
 Block LoadSingleImage(Session& session);
+// The same load from the bytes of the file named by the current file path, already in memory
+// (none: the file could not be read). They are kept, unchanged, for the copies.
+Block LoadSingleImage(Session& session, std::shared_ptr<const Bytes> file);
 
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 
 #include "base/block.h"
 #include "session/current_image.h"
+#include "session/lazy_block.h"
 #include "bitmap/dib.h"
 #include "base/identification_record.h"
 
@@ -114,9 +115,9 @@ struct ImageState {
   // For "TM" names, the header as the image information report found it; compressing a
   // TMSat picture writes this one.
   std::array<uint8_t, 256> tmHeaderCopy{};
-  // Copies the loader leaves beside the loaded image.
-  Block imageAdjustOriginal;  // the whole loaded image after its clean-up steps
-  Block topDownCopy;          // the picture's rows top-down at the loaded stride
+  // Copies the loader leaves beside the loaded image, made when first read.
+  LazyBlock imageAdjustOriginal;  // the whole loaded image after its clean-up steps
+  LazyBlock topDownCopy;          // the picture's rows top-down at the loaded stride
   Block rotationWorkCopy;     // working copy of the rotation commands and the compressor
   Bytes exposureRamp;         // 512 four-byte entries: black, the grey ramp, white
 
