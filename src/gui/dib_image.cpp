@@ -70,23 +70,18 @@ QImage TopDownImage(const Bytes& dib) {
 
 std::optional<Bytes> DibFromImage(const QImage& image) {
   if (image.isNull()) return std::nullopt;
-  QImage source;
-  uint16_t bitCount = 24;
-  switch (image.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-      source = image.convertToFormat(QImage::Format_Indexed8);
-      bitCount = 8;
-      break;
-    case QImage::Format_Grayscale8:
-      source = image;
-      bitCount = 8;
-      break;
-    default:
-      source = image.convertToFormat(QImage::Format_BGR888);
-      break;
-  }
+  const bool indexed = image.format() == QImage::Format_Mono ||
+                       image.format() == QImage::Format_MonoLSB ||
+                       image.format() == QImage::Format_Indexed8;
+  const bool grey = image.format() == QImage::Format_Grayscale8;
+  const uint16_t bitCount = indexed || grey ? 8 : 24;
+  // Checked before Qt converts anything: a huge image from another program costs nothing.
+  const auto rows = static_cast<uint64_t>(image.height());
+  if (!PictureBlockSize(rows, RowLength64(bitCount, static_cast<uint32_t>(image.width()))))
+    return std::nullopt;
+  const QImage source = grey      ? image
+                        : indexed ? image.convertToFormat(QImage::Format_Indexed8)
+                                  : image.convertToFormat(QImage::Format_BGR888);
   if (source.isNull()) return std::nullopt;
   const auto width = static_cast<uint32_t>(source.width());
   const auto height = static_cast<uint32_t>(source.height());

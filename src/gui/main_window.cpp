@@ -12,21 +12,30 @@
 #include <vector>
 
 #include "base/command_ids.h"
+#include "gui/help_windows.h"
+#include "gui/image_dialogs.h"
 #include "gui/picture_view.h"
+#include "processing/image_dialogs.h"
 #include "session/current_image.h"
 #include "shell/dispatch.h"
 #include "shell/menu_table.h"
 #include "shell/open_file.h"
 
+// The icon and the help page are compiled into the widget library, which a static link would
+// otherwise drop.
+static void LoadResources() { Q_INIT_RESOURCE(kestrel); }
+
 namespace kestrel::gui {
 
 MainWindow::MainWindow(std::filesystem::path directory)
     : platform_(*this), session_(platform_, std::move(directory)) {
+  LoadResources();
   setObjectName(QStringLiteral("Kestrel"));
   setWindowTitle(QStringLiteral("Kestrel"));
   view_ = new PictureView(session_, this);
   setCentralWidget(view_);
   view_->setFocus();
+  connect(view_, &PictureView::dialogsRequested, this, [this] { OpenDialogsOnRightClick(session_); });
   setAcceptDrops(true);
   ResetProcessingState(session_);
   AttachDispatcher(session_);
@@ -98,17 +107,20 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::PictureChanged(PictureChange change) {
+  if (change == PictureChange::Cleared) fitted_ = QSize();
   if (!view_->ShowPicture(change)) {
     ShowErrorBox(session_, "Could not load RLE!");
     return;
   }
-  if (change == PictureChange::Installed) FitToPicture();
+  // A picture of a new size fits the window to it; edits that keep the size leave it in place.
+  if (change == PictureChange::Installed && view_->PictureSize() != fitted_) FitToPicture();
 }
 
 void MainWindow::FitToPicture() {
+  const QSize picture = view_->PictureSize();
+  fitted_ = picture;
   // A maximised window keeps its size; the view has already updated its scroll ranges.
   if (isMaximized() || isFullScreen()) return;
-  const QSize picture = view_->PictureSize();
   if (picture.isEmpty()) return;
   const QScreen* where = screen();
   if (!where) return;
@@ -138,6 +150,41 @@ void MainWindow::PlaceOverClientArea(QWidget& dialog) const {
   const QRect outer = frameGeometry();
   const int width = dialog.frameGeometry().width();
   dialog.move(outer.x() + (outer.width() - width) / 2, clientTop.y());
+}
+
+namespace {
+
+// Keeps one modeless dialog as the image state has it: made when it opens, redrawn while open,
+// deleted once closed (later, as the close may come from one of its own buttons).
+template <class Dialog>
+void Follow(QPointer<Dialog>& dialog, bool open, Session& session, QWidget& owner) {
+  if (!open) {
+    if (dialog) {
+      dialog->hide();
+      dialog->deleteLater();
+      dialog = nullptr;
+    }
+    return;
+  }
+  if (!dialog) {
+    dialog = new Dialog(session, &owner);
+    dialog->show();
+  }
+  dialog->Sync();
+}
+
+}  // namespace
+
+void MainWindow::FollowImageDialogs() {
+  Follow(exposureDialog_, session_.state.exposureDialog.open, session_, *this);
+  Follow(colourDialog_, session_.state.colourDialog.open, session_, *this);
+}
+
+void MainWindow::ShowHelp() {
+  if (!help_) help_ = NewHelpWindow(*this);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
 }
 
 }  // namespace kestrel::gui

@@ -3,8 +3,10 @@
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <filesystem>
 
+#include "gui/image_dialogs.h"
 #include "gui/qt_platform.h"
 #include "session/session.h"
 
@@ -23,6 +25,8 @@ class MainWindow : public QMainWindow {
   Session& session() { return session_; }
   QtPlatform& platform() { return platform_; }
   PictureView& view() { return *view_; }
+  ExposureDialog* exposureDialog() const { return exposureDialog_; }
+  ColourDialog* colourDialog() const { return colourDialog_; }
 
   // Opens a file named outside the program's dialogs, as the command line does.
   bool OpenFile(const std::filesystem::path& file);
@@ -32,12 +36,16 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  public:
-
   // Follows the session's picture: a new one also fits the window to it.
   void PictureChanged(PictureChange change);
 
   // Puts a small window centred across this one, its top at the top of the picture area.
   void PlaceOverClientArea(QWidget& dialog) const;
+
+  // Opens, redraws or closes the two image dialogs as the image state has them.
+  void FollowImageDialogs();
+  // Help > Contents and Index: one help window, raised when it is already open.
+  void ShowHelp();
 
  private:
   void FitToPicture();
@@ -49,6 +57,10 @@ class MainWindow : public QMainWindow {
   QtPlatform platform_;
   Session session_;
   PictureView* view_;
+  QPointer<ExposureDialog> exposureDialog_;
+  QPointer<ColourDialog> colourDialog_;
+  QPointer<QDialog> help_;
+  QSize fitted_;  // the picture size the window was last fitted to
 };
 
 }  // namespace kestrel::gui

@@ -1,5 +1,6 @@
 #include "gui/picture_view.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -95,6 +96,11 @@ bool PictureView::WrapCurrentPicture() {
   wrappedData_ = drawn_->block->data();
   wrappedSize_ = drawn_->block->size();
   return true;
+}
+
+void PictureView::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  emit dialogsRequested();
 }
 
 void PictureView::paintEvent(QPaintEvent*) {

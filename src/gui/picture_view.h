@@ -31,7 +31,12 @@ class PictureView : public QAbstractScrollArea {
   // What is being drawn: the picture's rows bottom-up, over the DIB's own memory.
   const QImage& Image() const { return drawn_ ? drawn_->image : empty_; }
 
+ signals:
+  // A right click on the picture area, or the menu key while it has the focus.
+  void dialogsRequested();
+
  protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

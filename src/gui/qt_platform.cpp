@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -15,6 +14,8 @@
 #include <algorithm>
 
 #include "gui/dib_image.h"
+#include "gui/file_chooser.h"
+#include "gui/help_windows.h"
 #include "gui/main_window.h"
 #include "gui/register_files_dialog.h"
 
@@ -165,45 +166,12 @@ void QtPlatform::CloseLoadingLog() {
   if (loadingLog_) loadingLog_->hide();
 }
 
-namespace {
-
-std::optional<FileChoice> ChosenFile(const QString& path, const FileChooserRequest& request) {
-  if (path.isEmpty()) return std::nullopt;
-  return FileChoice{QFile::encodeName(path).toStdString(), request.formatWord.value_or(0)};
-}
-
-QString StartPath(const FileChooserRequest& request) {
-  const QString directory = QFile::decodeName(request.directory.c_str());
-  if (request.suggestedName.empty()) return directory;
-  const QString name = QFile::decodeName(request.suggestedName.c_str());
-  return directory.isEmpty() ? name : directory + QLatin1Char('/') + name;
-}
-
-QString Filters(const FileChooserRequest& request) {
-  QStringList filters;
-  for (const FileFilter& filter : request.filters) {
-    QStringList patterns;
-    for (const std::string& pattern : filter.patterns) patterns << FromUtf8(pattern);
-    filters << FromUtf8(filter.description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                   QLatin1Char(')');
-  }
-  return filters.join(QStringLiteral(";;"));
-}
-
-}  // namespace
-
 std::optional<FileChoice> QtPlatform::ChooseFileToOpen(const FileChooserRequest& request) {
-  return ChosenFile(QFileDialog::getOpenFileName(&window_, FromUtf8(request.title),
-                                                 StartPath(request), Filters(request), nullptr,
-                                                 QFileDialog::DontUseNativeDialog),
-                    request);
+  return RunFileChooser(window_, request, ChooserMode::Open);
 }
 
 std::optional<FileChoice> QtPlatform::ChooseFileToSave(const FileChooserRequest& request) {
-  return ChosenFile(QFileDialog::getSaveFileName(&window_, FromUtf8(request.title),
-                                                 StartPath(request), Filters(request), nullptr,
-                                                 QFileDialog::DontUseNativeDialog),
-                    request);
+  return RunFileChooser(window_, request, ChooserMode::Save);
 }
 
 bool QtPlatform::ClipboardHasDib() {
@@ -253,6 +221,12 @@ void QtPlatform::SetWindowCaption(std::string_view caption) {
 
 void QtPlatform::CloseMainWindow() { window_.close(); }
 
+void QtPlatform::ShowHelp() { window_.ShowHelp(); }
+
+void QtPlatform::ShowAbout() { RunAboutDialog(window_); }
+
 void QtPlatform::PictureChanged(PictureChange change) { window_.PictureChanged(change); }
+
+void QtPlatform::ImageDialogsChanged() { window_.FollowImageDialogs(); }
 
 }  // namespace kestrel::gui

@@ -40,7 +40,10 @@ class QtPlatform : public Platform {
   void Pause(uint32_t milliseconds) override;
   void SetWindowCaption(std::string_view caption) override;
   void CloseMainWindow() override;
+  void ShowHelp() override;
+  void ShowAbout() override;
   void PictureChanged(PictureChange change) override;
+  void ImageDialogsChanged() override;
 
   // The "Loading Information" window while it is open.
   QDialog* LoadingLog() const { return loadingLog_; }

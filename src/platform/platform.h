@@ -108,7 +108,8 @@ class Platform {
   virtual std::optional<FileChoice> ChooseFileToOpen(const FileChooserRequest& request) = 0;
   virtual std::optional<FileChoice> ChooseFileToSave(const FileChooserRequest& request) = 0;
 
-  // Clipboard in the packed-DIB format.
+  // Clipboard in the packed-DIB format. Reading gives none when the clipboard's picture is
+  // beyond the picture limit.
   virtual bool ClipboardHasDib() = 0;
   virtual std::optional<std::vector<uint8_t>> ReadClipboardDib() = 0;
   virtual void WriteClipboardDib(const std::vector<uint8_t>& dib) = 0;

@@ -29,7 +29,13 @@ void ApplyExposure(Session& session, uint16_t level) {
   if (target && target->size() >= kInfoHeaderSize + size_t{s.colourTableSize})
     ApplyExposureTable(s.exposureRamp, level,
                        std::span<uint8_t>(*target).subspan(kInfoHeaderSize, s.colourTableSize));
-  if (s.shownImage) SetCurrentImage(session, s.shownImage);
+  if (!s.shownImage) return;
+  // Only the colour table of the picture on show changed: no new picture to install.
+  if (s.shownImage == s.current.currentDib) {
+    RecolourCurrentImage(session);
+    return;
+  }
+  SetCurrentImage(session, s.shownImage);
 }
 
 void RunExposureCommand(Session& session, ExposureCommand command) {

@@ -50,6 +50,13 @@ void ToggleColourExposure(Session& session) {
 
 }  // namespace
 
+void OpenDialogsOnRightClick(Session& session) {
+  const ImageState& s = session.state;
+  if (s.processing.singleImageShown && !s.exposureDialog.open && s.shownImage)
+    OpenExposureDialog(session, s.exposureLevel);
+  if (s.processing.colourSetShown && !s.colourDialog.open && s.shownImage) OpenColourDialog(session);
+}
+
 void OpenExposureDialog(Session& session, uint16_t level) {
   session.state.exposureDialog.open = true;
   UpdateExposureDialog(session, level);

@@ -16,6 +16,10 @@ struct Session;
 enum class ExposureScroll { LineUp, LineDown, PageUp, PageDown, Thumb };
 enum class ExposureButton { Clockwise, Anticlockwise, Original, Enhanced, Close };
 
+// A right click on the picture opens the dialog that fits it, unless it is open already: the
+// exposure dialog over a single grey picture, the colour dialog over a colour set.
+void OpenDialogsOnRightClick(Session& session);
+
 void OpenExposureDialog(Session& session, uint16_t level);
 // The labels, the scroll position and the buttons for `level`; the exposure is applied when a
 // picture is on show.

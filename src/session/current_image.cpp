@@ -48,6 +48,11 @@ bool SetCurrentImage(Session& session, Block block) {
   return true;
 }
 
+void RecolourCurrentImage(Session& session) {
+  if (session.state.current.imageDisplayable)
+    session.platform.PictureChanged(PictureChange::ColoursChanged);
+}
+
 bool OpenBitmapAsCurrent(Session& session) {
   FreeCurrentImage(session);
   const std::string& name = session.state.currentFilePath;

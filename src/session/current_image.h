@@ -40,6 +40,9 @@ void ShowEmptyFile(Session& session, std::string_view fileName);
 
 // Installs a packed DIB built in memory and fits the window to it.
 bool SetCurrentImage(Session& session, Block block);
+// The picture on show changed only the colours of its own table (an exposure): the window
+// repaints them and keeps its size and place.
+void RecolourCurrentImage(Session& session);
 // Installs the bitmap file named by the current file path.
 bool OpenBitmapAsCurrent(Session& session);
 // Releases every image block of the session and clears the picture on show.

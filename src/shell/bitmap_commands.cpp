@@ -221,7 +221,11 @@ bool PasteDibCommand(Session& session) {
   WaitCursor wait(session.platform);
   if (!session.platform.ClipboardHasDib()) return true;
   std::optional<Bytes> dib = session.platform.ReadClipboardDib();
-  if (!dib) return true;
+  // The clipboard holds a picture that no DIB within the picture limit can carry.
+  if (!dib) {
+    ShowPictureTooLarge(session, kClipboardName);
+    return false;
+  }
   // Checked before the picture on show is released, so a bad clipboard costs nothing.
   if (!IsWellFormedDib(*dib))
     return ShowErrorBox(session, "%s is not a Legitimate DIB File!", kClipboardName) != 0;
