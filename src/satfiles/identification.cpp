@@ -95,6 +95,94 @@ IdentificationRecord IdentifyByName(std::string_view n) {
   return r;
 }
 
+namespace {
+
+Satellite SatelliteOfName(std::string_view n) {
+  if (StartsWithAny(n, {"U5", "IM"})) return Satellite::UoSat5;
+  if (n.starts_with("KA")) return Satellite::Kitsat1;
+  if (n.starts_with("KB")) return Satellite::Kitsat2;
+  if (n.starts_with("P1")) return Satellite::Posat1;
+  if (n.starts_with("TM")) return Satellite::Tmsat1;
+  return Satellite::Unknown;
+}
+
+// TMSAT names: the extension says image, thumbnail or compressed; the third character the camera.
+FileKind TmsatKind(std::string_view n, std::string_view extension) {
+  if (extension == "IMC") return FileKind::CompressedImage;
+  if (extension == "IMT") return FileKind::Thumbnail;
+  switch (n.size() > 2 ? n[2] : '\0') {
+    case '0': return FileKind::WideAngleImage;
+    case '1': case '2': case '3': return FileKind::SpectralPlane;
+    case '4': case '5': return FileKind::Video;
+    default: return FileKind::Unknown;
+  }
+}
+
+// Other satellites: the third character says the kind, the fourth the camera of raw images.
+// The older UoSat-5 names are "IM" and digits, "IMT" and "IMD".
+FileKind CameraFileKind(std::string_view n) {
+  const char kind = n.size() > 2 ? n[2] : '\0';
+  const char camera = n.size() > 3 ? n[3] : '\0';
+  switch (kind) {
+    case 'T': return FileKind::Thumbnail;
+    case 'D': return FileKind::DecompressedImage;
+    case 'C': return FileKind::CompressedImage;
+    case 'E': return FileKind::HeaderlessImage;
+    case 'I': return camera == 'W' ? FileKind::WideAngleImage
+                     : camera == 'N' ? FileKind::NarrowAngleImage
+                                     : FileKind::Unknown;
+    default: return n.starts_with("IM") ? FileKind::WideAngleImage : FileKind::Unknown;
+  }
+}
+
+}  // namespace
+
+NameMeaning MeaningOfName(std::string_view n) {
+  const size_t dot = n.rfind('.');
+  const std::string_view extension = dot == std::string_view::npos ? "" : n.substr(dot + 1);
+  const Satellite satellite = SatelliteOfName(n);
+  if (extension == "ACT") return {satellite, FileKind::RawDownload};
+  if (extension == "BMP" || extension == "DIB" || extension == "RLE") return {satellite, FileKind::Bitmap};
+  const IdentificationRecord record = IdentifyByName(n);
+  FileKind kind = satellite == Satellite::Tmsat1      ? TmsatKind(n, extension)
+                  : satellite != Satellite::Unknown ? CameraFileKind(n)
+                  : record.fileWidth != 0           ? FileKind::Image
+                                                    : FileKind::Unknown;
+  // The naming rules make any name with "IMT" in it a thumbnail, as they do THUMB names.
+  if (kind != FileKind::Video && record.thumbnail) kind = FileKind::Thumbnail;
+  return {satellite, kind};
+}
+
+std::string_view SatelliteName(Satellite satellite) {
+  switch (satellite) {
+    case Satellite::UoSat5: return "UoSat-5";
+    case Satellite::Kitsat1: return "KITSAT-1";
+    case Satellite::Kitsat2: return "KITSAT-2";
+    case Satellite::Posat1: return "PoSAT-1";
+    case Satellite::Tmsat1: return "TMSAT-1";
+    case Satellite::Unknown: break;
+  }
+  return "";
+}
+
+std::string_view FileKindName(FileKind kind) {
+  switch (kind) {
+    case FileKind::Image: return "image";
+    case FileKind::WideAngleImage: return "wide-angle image";
+    case FileKind::NarrowAngleImage: return "narrow-angle image";
+    case FileKind::SpectralPlane: return "spectral plane";
+    case FileKind::Video: return "video";
+    case FileKind::DecompressedImage: return "decompressed image";
+    case FileKind::HeaderlessImage: return "headerless image";
+    case FileKind::CompressedImage: return "compressed image";
+    case FileKind::Thumbnail: return "thumbnail";
+    case FileKind::RawDownload: return "raw download";
+    case FileKind::Bitmap: return "bitmap";
+    case FileKind::Unknown: break;
+  }
+  return "";
+}
+
 bool IdentifyImageFile(Session& session) {
   std::string& name = session.state.currentFilePath;
   name = ToUpperAscii(name);

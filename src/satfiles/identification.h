@@ -30,6 +30,35 @@ std::optional<ProbedSize> ProbeHeaderSize(std::span<const uint8_t> firstBytes);
 // The record the naming rules give an upper-case file name; stored width and height are 0.
 IdentificationRecord IdentifyByName(std::string_view upperName);
 
+enum class Satellite { Unknown, UoSat5, Kitsat1, Kitsat2, Posat1, Tmsat1 };
+
+enum class FileKind {
+  Unknown,
+  Image,  // a keyword name (SPECIAL, TOPAZ) made by another tool
+  WideAngleImage,
+  NarrowAngleImage,
+  SpectralPlane,
+  Video,
+  DecompressedImage,
+  HeaderlessImage,  // the "E" files: interlaced, no header
+  CompressedImage,
+  Thumbnail,
+  RawDownload,
+  Bitmap,
+};
+
+struct NameMeaning {
+  Satellite satellite = Satellite::Unknown;
+  FileKind kind = FileKind::Unknown;
+};
+
+// Which satellite and what kind of file an upper-case file name says it is.
+NameMeaning MeaningOfName(std::string_view upperName);
+
+// The names a user knows them by: "UoSat-5", "wide-angle image", ...; empty for Unknown.
+std::string_view SatelliteName(Satellite satellite);
+std::string_view FileKindName(FileKind kind);
+
 // Upper-cases the current file path in place, reads the file's first 256 bytes and fills the
 // identification record. Shows "Can't open file %s" and returns false, leaving the record as
 // it was, when the file cannot be read.
