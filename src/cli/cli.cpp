@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <system_error>
 
@@ -25,8 +26,21 @@ const std::vector<Subcommand>& Subcommands() {
 }
 
 int UsageError(std::string_view message) {
-  std::fprintf(stderr, "kestrel-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+  PrintErrorLine("kestrel-cli: " + std::string(message));
   return kExitUsage;
+}
+
+int Complain(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  std::string text(static_cast<size_t>(std::max(0, std::vsnprintf(nullptr, 0, format, arguments))), '\0');
+  va_end(arguments);
+  std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  PrintErrorLine("kestrel-cli: " + text);
+  return kExitFailure;
 }
 
 std::filesystem::path OutputPath(const std::string& typed) {
@@ -39,8 +53,7 @@ bool OutputIsAnInput(const Session& session, const std::filesystem::path& output
     const auto input = FindFileIgnoringCase(session.currentDirectory, name);
     std::error_code ec;
     if (!input || !std::filesystem::equivalent(output, *input, ec)) continue;
-    std::fprintf(stderr, "kestrel-cli: %s: is the input file %s; nothing written\n",
-                 output.c_str(), input->c_str());
+    Complain("%s: is the input file %s; nothing written", output.c_str(), input->c_str());
     return true;
   }
   return false;

@@ -6,7 +6,9 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,8 @@ const std::vector<Subcommand>& Subcommands();
 
 // Prints "kestrel-cli: <message>" to stderr; returns kExitUsage.
 int UsageError(std::string_view message);
+// Prints "kestrel-cli: " and the formatted text to stderr; returns kExitFailure.
+int Complain(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // EnterFile lives in the core, shared with the desktop program.
 using kestrel::EnterFile;
@@ -52,8 +56,43 @@ std::filesystem::path OutputPath(const std::string& typed);
 bool OutputIsAnInput(const Session& session, const std::filesystem::path& output,
                      std::initializer_list<std::string_view> inputs);
 
-// Writes a packed DIB: ".png" through libpng, anything else as a bitmap file byte for byte.
-// Shows "Unable to save the specified file" on failure, then the file and the reason.
+enum class PictureFormat { Bmp, Png };
+// The format an output's extension names, in any case; none for any other extension.
+std::optional<PictureFormat> PictureFormatOf(const std::filesystem::path& out);
+
+// Writes a packed DIB: ".png" through libpng, ".bmp" as a bitmap file byte for byte. Shows
+// "Unable to save the specified file" on failure, then the file and the reason.
 bool WritePicture(Session& session, const Bytes& dib, const std::filesystem::path& out);
+
+// The files a subcommand works on and where their pictures go: -o for one file, or --outdir
+// for any number, each written as DIR/<its name without the extension>.<format>.
+struct BatchOptions {
+  std::vector<std::string> files;
+  std::string out;
+  std::string outdir;
+  std::string format = "bmp";
+};
+
+struct BatchRules {
+  const char* filesHelp;
+  const char* outHelp;
+  const char* verb = "converted";  // of the summary line, "N of M converted"
+  bool outputRequired = true;      // false: the subcommand has a default output of its own
+  bool outIsPrefix = false;        // -o names the prefix of several files, not a picture
+};
+
+// Declares FILE..., -o, --outdir and --format on `app`, bound to `options`.
+void DefineBatchOptions(CLI::App& app, BatchOptions& options, const BatchRules& rules);
+
+// One file's work: writes what `file` gives to `out` (empty: the subcommand's own default);
+// its exit status, after saying why when it is not kExitSuccess.
+using ConvertOne = std::function<int(Session& session, const std::string& file,
+                                      const std::filesystem::path& out)>;
+
+// Runs `convertOne` for each file, each in a fresh session. One file with -o runs as it is;
+// a batch (--outdir, or several files) reports each failed file and goes on, shows its progress
+// on a terminal, and ends with "N of M converted". kExitSuccess when every file succeeded.
+int RunBatch(Session& session, const BatchOptions& options, const BatchRules& rules,
+             const ConvertOne& convertOne);
 
 }  // namespace kestrel::cli

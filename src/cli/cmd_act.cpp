@@ -1,4 +1,4 @@
-// act FILE --preset uosat|kitsat|kbiw|tmsat|tm00 -o OUT: preview a raw download.
+// act FILE... --preset uosat|kitsat|kbiw|tmsat|tm00 -o OUT | --outdir DIR: preview raw downloads.
 
 #include <string>
 
@@ -8,14 +8,15 @@
 namespace kestrel::cli {
 namespace {
 
+const BatchRules kRules{.filesHelp = "raw downloads", .outHelp = "output of one FILE: .bmp or .png"};
+
 struct ActOptions {
-  std::string file;
+  BatchOptions batch;
   std::string preset;
-  std::string out;
 } options;
 
 void DefineAct(CLI::App& app) {
-  app.add_option("FILE", options.file, "raw download")->required();
+  DefineBatchOptions(app, options.batch, kRules);
   app.add_option("--preset", options.preset, "the camera's layout")
       ->required()
       ->check(CLI::Validator(
@@ -23,17 +24,17 @@ void DefineAct(CLI::App& app) {
             return ActPresetNamed(name) ? "" : "takes uosat, kitsat, kbiw, tmsat or tm00";
           },
           "uosat|kitsat|kbiw|tmsat|tm00"));
-  app.add_option("-o", options.out, "output: .png, anything else a bitmap file")->required();
 }
 
-int RunAct(Session& session) {
-  const auto out = OutputPath(options.out);
-  EnterFile(session, options.file);
+int PreviewFile(Session& session, const std::string& file, const std::filesystem::path& out) {
+  EnterFile(session, file);
   if (OutputIsAnInput(session, out, {session.state.currentFilePath})) return kExitFailure;
   if (!PreviewActDownload(session, *ActPresetNamed(options.preset))) return kExitFailure;
   const Block& picture = session.state.current.currentDib;
   return WritePicture(session, *picture, out) ? kExitSuccess : kExitFailure;
 }
+
+int RunAct(Session& session) { return RunBatch(session, options.batch, kRules, PreviewFile); }
 
 const Registrar kAct({"act", "preview a raw download in one camera's layout", DefineAct, RunAct});
 

@@ -22,6 +22,10 @@ void DefineClean(CLI::App& app) {
 int RunClean(Session& session) {
   EnterFile(session, options.file);
   const std::string& name = session.state.currentFilePath;
+  // A name with .CCD in it is a cleaned copy already; NAME.CCD.CCD would be a copy of a copy.
+  if (options.out.empty() && name.find(".CCD") != std::string::npos)
+    return Complain("%s is a cleaned copy already; nothing written (-o names another output)",
+                    name.c_str());
   const auto source = FindFileIgnoringCase(session.currentDirectory, name);
   if (!source) return ShowErrorBox(session, "Can't open file %s", name.c_str()), kExitFailure;
   // The cleaned copy takes the upper-case name, as every file the program writes.

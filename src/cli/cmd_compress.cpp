@@ -32,7 +32,7 @@ int RunCompress(Session& session) {
   const OpenResult opened = OpenFromOutside(session, file);
   if (opened != OpenResult::Shown) {
     if (opened != OpenResult::Failed)
-      std::fprintf(stderr, "kestrel-cli: %s is not a single picture\n", s.currentFilePath.c_str());
+      return Complain("%s is not a single picture", s.currentFilePath.c_str());
     return kExitFailure;
   }
   // As opened from the command line: the image report would have kept a TMSat header here.

@@ -1,4 +1,4 @@
-// convert FILE -o OUT: open a picture as the program would, improve it as the menu commands
+// convert FILE... -o OUT | --outdir DIR: open a picture as the program would, improve it as the menu commands
 // do (turns, exposure, sharpening, in that order), and write the picture on show.
 
 #include <cstdio>
@@ -25,21 +25,20 @@ bool OpenForConvert(Session& session, const std::string& file) {
     case OpenResult::Failed:
       return false;
     case OpenResult::InformationFile:
-      std::fprintf(stderr, "kestrel-cli: %s is a set's information file: use where\n", name);
-      return false;
+      return Complain("%s is a set's information file: use where", name), false;
     case OpenResult::CompressedImage:
-      std::fprintf(stderr, "kestrel-cli: %s is a compressed image: use decompress\n", name);
-      return false;
+      return Complain("%s is a compressed image: use decompress", name), false;
     case OpenResult::Video:
-      std::fprintf(stderr, "kestrel-cli: %s is a video file: use video\n", name);
-      return false;
+      return Complain("%s is a video file: use video", name), false;
   }
   return false;
 }
 
+const BatchRules kRules{.filesHelp = "bitmaps (.BMP, .DIB, .RLE) or camera files",
+                        .outHelp = "output of one FILE: .bmp or .png"};
+
 struct ConvertOptions {
-  std::string file;
-  std::string out;
+  BatchOptions batch;
   int bits = 0;  // none: the picture's own depth
   bool rle = false;
   std::vector<std::string> rotations;
@@ -48,9 +47,9 @@ struct ConvertOptions {
 } options;
 
 void DefineConvert(CLI::App& app) {
-  app.add_option("FILE", options.file, "bitmap (.BMP, .DIB, .RLE) or camera file")->required();
-  app.add_option("-o", options.out, "output: .png, anything else a bitmap file")->required();
+  DefineBatchOptions(app, options.batch, kRules);
   app.add_option("--rotate", options.rotations, "turn a quarter, repeatable, in order")
+      ->allow_extra_args(false)  // one turn each: the words after it are files
       ->check(CLI::IsMember({"cw", "ccw"}));
   app.add_option("--exposure", options.exposure,
                  "original, enhanced, or a level 0..255 (grey pictures)")
@@ -74,9 +73,8 @@ int Improve(Session& session) {
   const bool colourSet = s.processing.colourSetShown;
   const bool wanted = !options.rotations.empty() || !options.exposure.empty() || !options.sharpen.empty();
   if (wanted && !colourSet && !s.loadedImage) {
-    std::fprintf(stderr, "kestrel-cli: %s: --rotate, --exposure and --sharpen need a camera picture\n",
-                 s.currentFilePath.c_str());
-    return kExitFailure;
+    return Complain("%s: --rotate, --exposure and --sharpen need a camera picture",
+                    s.currentFilePath.c_str());
   }
   s.planes = {.ir = true, .red = true, .green = true, .all = true};
   for (const std::string& turn : options.rotations) {
@@ -96,16 +94,15 @@ int Improve(Session& session) {
   return kExitSuccess;
 }
 
-int RunConvert(Session& session) {
-  const auto out = OutputPath(options.out);
-  EnterFile(session, options.file);
+int ConvertFile(Session& session, const std::string& file, const std::filesystem::path& out) {
+  EnterFile(session, file);
   std::string planes[3] = {session.state.currentFilePath, session.state.currentFilePath,
                            session.state.currentFilePath};
   if (planes[0].size() > 2 && planes[0].starts_with("TM"))
     for (size_t k = 0; k < 3; ++k) planes[k][2] = static_cast<char>('1' + k);
   if (OutputIsAnInput(session, out, {session.state.currentFilePath, planes[0], planes[1], planes[2]}))
     return kExitFailure;
-  if (!OpenForConvert(session, options.file)) return kExitFailure;
+  if (!OpenForConvert(session, file)) return kExitFailure;
   if (const int status = Improve(session); status != kExitSuccess) return status;
 
   Block picture = session.state.current.currentDib;
@@ -121,6 +118,8 @@ int RunConvert(Session& session) {
   if (!converted) return ShowErrorBox(session, "Unable to save the specified file"), kExitFailure;
   return WritePicture(session, *converted, out) ? kExitSuccess : kExitFailure;
 }
+
+int RunConvert(Session& session) { return RunBatch(session, options.batch, kRules, ConvertFile); }
 
 const Registrar kConvert({"convert", "open a bitmap or camera file and write its picture",
                           DefineConvert, RunConvert});

@@ -1,6 +1,6 @@
-// decompress THUMB [-o OUT] [--colour-set] [--keep]: decode a compressed pair, load the decoded
-// picture as Decompress > Single Image does (or the whole TMSat colour set THUMB belongs to, as
-// Decompress > Coloured Set does), and write it.
+// decompress THUMB... [-o OUT | --outdir DIR] [--colour-set] [--keep]: decode compressed pairs,
+// load each decoded picture as Decompress > Single Image does (or the whole TMSat colour set
+// THUMB belongs to, as Decompress > Coloured Set does), and write it.
 
 #include <filesystem>
 #include <string>
@@ -13,22 +13,25 @@
 namespace kestrel::cli {
 namespace {
 
+const BatchRules kRules{.filesHelp = "thumbnails of the pairs",
+                        .outHelp = "output of one THUMB (default: the decoded name with .BMP beside it)",
+                        .verb = "decompressed",
+                        .outputRequired = false};
+
 struct DecompressOptions {
-  std::string file;
-  std::string out;
+  BatchOptions batch;
   bool keep = false;
   bool colourSet = false;
 } options;
 
 void DefineDecompress(CLI::App& app) {
-  app.add_option("THUMB", options.file, "thumbnail of the pair")->required();
-  app.add_option("-o", options.out, "output (default: the decoded name with .BMP beside THUMB)");
+  DefineBatchOptions(app, options.batch, kRules);
   app.add_flag("--colour-set", options.colourSet, "decode the TMSat colour set THUMB belongs to");
   app.add_flag("--keep", options.keep, "keep the decoded transit files");
 }
 
-int RunDecompress(Session& session) {
-  EnterFile(session, options.file);
+int DecompressFile(Session& session, const std::string& file, const std::filesystem::path& chosen) {
+  EnterFile(session, file);
   const std::string thumbnail = session.state.currentFilePath;
   // The compressed file is the thumbnail's partner in either numbering.
   const auto landsOnPair = [&](const std::filesystem::path& out) {
@@ -36,7 +39,7 @@ int RunDecompress(Session& session) {
                            {thumbnail, DecoderNamesFor(thumbnail, false).compressed,
                             DecoderNamesFor(thumbnail, true).compressed});
   };
-  if (!options.out.empty() && landsOnPair(OutputPath(options.out))) return kExitFailure;
+  if (!chosen.empty() && landsOnPair(chosen)) return kExitFailure;
 
   // The report is the where subcommand's.
   if (options.colourSet) {
@@ -53,14 +56,15 @@ int RunDecompress(Session& session) {
 
   // By default the picture goes beside the pair, named after the decoded file.
   const std::filesystem::path out =
-      options.out.empty()
-          ? session.currentDirectory /
-                std::filesystem::path(session.state.currentFilePath).replace_extension(".BMP")
-          : OutputPath(options.out);
+      chosen.empty() ? session.currentDirectory /
+                           std::filesystem::path(session.state.currentFilePath).replace_extension(".BMP")
+                     : chosen;
   if (landsOnPair(out)) return kExitFailure;
   return WritePicture(session, *session.state.current.currentDib, out) ? kExitSuccess
                                                                        : kExitFailure;
 }
+
+int RunDecompress(Session& session) { return RunBatch(session, options.batch, kRules, DecompressFile); }
 
 const Registrar kDecompress({"decompress", "decode a compressed pair and write its picture",
                              DefineDecompress, RunDecompress});

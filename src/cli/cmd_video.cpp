@@ -1,5 +1,5 @@
-// video FILE -o PREFIX [--format bmp|png]: every frame of one pass of a TMSAT video file,
-// written as PREFIX-00.bmp, PREFIX-01.bmp, ... in play order.
+// video FILE... -o PREFIX | --outdir DIR [--format bmp|png]: every frame of one pass of a TMSAT
+// video file, written as PREFIX-00.bmp, PREFIX-01.bmp, ... in play order (DIR/NAME-00.bmp, ...).
 
 #include <cstdio>
 #include <string>
@@ -11,34 +11,23 @@
 namespace kestrel::cli {
 namespace {
 
-struct VideoOptions {
-  std::string file;
-  std::string prefix;
-  std::string format = "bmp";
-} options;
+const BatchRules kRules{.filesHelp = "TMSAT video files (TM4..., TM5...)",
+                        .outHelp = "prefix of one FILE's frame files",
+                        .outIsPrefix = true};
 
-void DefineVideo(CLI::App& app) {
-  app.add_option("FILE", options.file, "TMSAT video file (TM4..., TM5...)")->required();
-  app.add_option("-o", options.prefix, "prefix of the frame files")->required();
-  app.add_option("--format", options.format, "bmp (default) or png")
-      ->check(CLI::IsMember({"bmp", "png"}));
-}
+BatchOptions options;
 
-int RunVideo(Session& session) {
-  EnterFile(session, options.file);
+void DefineVideo(CLI::App& app) { DefineBatchOptions(app, options, kRules); }
+
+int WriteFrames(Session& session, const std::string& file, const std::filesystem::path& prefix) {
+  EnterFile(session, file);
   const std::string name = session.state.currentFilePath;
-  if (!name.starts_with("TM4") && !name.starts_with("TM5")) {
-    std::fprintf(stderr, "kestrel-cli: %s is not a TMSAT video file (TM4..., TM5...)\n",
-                 name.c_str());
-    return kExitFailure;
-  }
+  if (!name.starts_with("TM4") && !name.starts_with("TM5"))
+    return Complain("%s is not a TMSAT video file (TM4..., TM5...)", name.c_str());
   if (!IdentifyImageFile(session)) return kExitFailure;
   const auto video = ReadVideoFile(session, name);
   if (!video) return kExitFailure;
-  if (video->format.frameCount == 0) {
-    std::fprintf(stderr, "kestrel-cli: %s holds no whole frame\n", name.c_str());
-    return kExitFailure;
-  }
+  if (video->format.frameCount == 0) return Complain("%s holds no whole frame", name.c_str());
   const int digits = std::max(2, static_cast<int>(std::to_string(video->format.frameCount - 1).size()));
   Block frame = NewVideoFrame(video->format);
   uint32_t number = 0;
@@ -47,11 +36,13 @@ int RunVideo(Session& session) {
     if (!written) return;
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, "-%0*u.%s", digits, number++, options.format.c_str());
-    const auto out = OutputPath(options.prefix + suffix);
+    const auto out = std::filesystem::path(prefix.string() + suffix);
     written = !OutputIsAnInput(session, out, {name}) && WritePicture(session, *frame, out);
   });
   return written ? kExitSuccess : kExitFailure;
 }
+
+int RunVideo(Session& session) { return RunBatch(session, options, kRules, WriteFrames); }
 
 const Registrar kVideo({"video", "write every frame of a TMSAT video file", DefineVideo, RunVideo});
 

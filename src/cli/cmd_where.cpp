@@ -39,8 +39,7 @@ int RunWhere(Session& session) {
   if (opened == OpenResult::InformationFile) {
     session.state.shownImage.reset();
   } else if (opened != OpenResult::Shown) {
-    if (opened != OpenResult::Failed)
-      std::fprintf(stderr, "kestrel-cli: %s has no picture to report on\n", name.c_str());
+    if (opened != OpenResult::Failed) return Complain("%s has no picture to report on", name.c_str());
     return kExitFailure;
   }
 
@@ -49,8 +48,11 @@ int RunWhere(Session& session) {
   if (!options.obs.empty()) request.files.placesFile = std::filesystem::absolute(options.obs);
 
   const InformationOutcome outcome = ReportImageInformation(session, name, request);
-  if (outcome.shownReport) std::printf("%s\n", outcome.shownReport->c_str());
-  return outcome.result == 1 ? kExitSuccess : kExitFailure;
+  if (outcome.result != 1) return kExitFailure;  // after the message of what stopped it
+  // Done without a report: the header holds no capture time to place the picture by.
+  if (!outcome.shownReport) return Complain("%s: no report to give: its header holds no capture time", name.c_str());
+  std::printf("%s\n", outcome.shownReport->c_str());
+  return kExitSuccess;
 }
 
 const Registrar kWhere({"where", "print where on Earth a picture was taken, as its report shows it",

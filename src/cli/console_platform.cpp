@@ -1,5 +1,7 @@
 #include "cli/console_platform.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -20,7 +22,27 @@ class SilentProgressWindow : public ProgressWindow {
 
 SettingsFile Store() { return SettingsFile(SettingsFile::DefaultPath()); }
 
+bool progressShown = false;  // stderr is one per process, and so is its progress line
+
+void EraseProgressLine() {
+  if (progressShown) std::fputs("\r\033[K", stderr);
+  progressShown = false;
+}
+
 }  // namespace
+
+void PrintErrorLine(std::string_view line) {
+  EraseProgressLine();
+  std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+}
+
+void ShowProgressLine(std::string_view text) {
+  EraseProgressLine();
+  if (text.empty() || !::isatty(STDERR_FILENO)) return;
+  std::fprintf(stderr, "%.*s", static_cast<int>(text.size()), text.data());
+  std::fflush(stderr);
+  progressShown = true;
+}
 
 BoxAnswer ConsolePlatform::ShowMessageBox(std::string_view text, std::string_view caption,
                                           BoxIcon, BoxButtons buttons) {
@@ -34,7 +56,7 @@ BoxAnswer ConsolePlatform::ShowMessageBox(std::string_view text, std::string_vie
       line += c;
     }
   }
-  std::fprintf(stderr, "%s\n", line.c_str());
+  PrintErrorLine(line);
   switch (buttons) {
     case BoxButtons::Ok: return BoxAnswer::Ok;
     case BoxButtons::OkCancel: return answerCancel_ ? BoxAnswer::Cancel : BoxAnswer::Ok;

@@ -3,10 +3,17 @@
 // answered OK (or Cancel with --cancel), settings come from the same store the GUI uses.
 
 #include <filesystem>
+#include <string_view>
 
 #include "platform/platform.h"
 
 namespace kestrel {
+
+// Writes a line to stderr, first erasing the progress line if one is on show.
+void PrintErrorLine(std::string_view line);
+// Shows `text` as the one progress line on stderr, or erases it when `text` is empty; only
+// when stderr is a terminal, so that logs stay clean.
+void ShowProgressLine(std::string_view text);
 
 class ConsolePlatform : public Platform {
  public:

@@ -79,6 +79,8 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
       {{"convert", "a.bmp", "-o", "b.bmp", "--sharpen", "blur"}, 2, ""}, {{"act", "a", "--preset", "hubble", "-o", "b.bmp"}, 2, ""},
       {{"identify"}, 2, ""}, {{"where"}, 2, ""}, {{"where", "A", "B"}, 2, ""}, {{"where", "A", "--kep"}, 2, ""},
       {{"--cancel", "identify", "a", "--cancel"}, 1, ""},  // accepted before and after
+      {{"convert", "a.bmp", "b.bmp", "-o", "c.bmp"}, 2, ""}, {{"convert", "a.bmp", "-o", "c.jpg"}, 2, ""},
+      {{"act", "a", "--preset", "uosat", "--format", "png"}, 2, ""}, {{"convert", "a", "-o", "b.bmp", "--outdir", "d"}, 2, ""},
   };
   std::string listing = "(.|\\n)*";
   for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "video", "where"}) {
@@ -101,19 +103,21 @@ TEST(CliOutputOntoInput, IsRefusedInEveryWritingSubcommand) {
   const Bytes bitmap = BitmapFile(8, 4, [](int x, int) { return uint32_t(x) * 0x10101u; });
   struct Case {
     std::string input;
-    std::vector<std::string> args;  // "OUT" stands for the output
+    std::vector<std::string> args;  // "OUT" stands for each output in turn
+    std::vector<std::string> outs;  // LINK.bmp is a hard link to the input
   };
   const std::vector<Case> cases = {
-      {"IN.BMP", {"convert", "in.bmp", "-o", "OUT"}},
-      {"U5IW0021.ACT", {"act", "u5iw0021.act", "--preset", "uosat", "-o", "OUT"}},
-      {"U5IW0001", {"clean", "u5iw0001", "-o", "OUT"}},
-      {"U5TW0004", {"decompress", "u5tw0004", "-o", "OUT"}},
+      {"IN.BMP", {"convert", "in.bmp", "-o", "OUT"}, {"./IN.BMP", "LINK.bmp"}},
+      {"U5IW0021.ACT", {"act", "u5iw0021.act", "--preset", "uosat", "-o", "OUT"}, {"LINK.bmp"}},
+      {"U5IW0001", {"clean", "u5iw0001", "-o", "OUT"}, {"./U5IW0001", "LINK.bmp"}},
+      {"U5TW0004", {"decompress", "u5tw0004", "-o", "OUT"}, {"LINK.bmp"}},
+      {"in.bmp", {"convert", "in.bmp", "--outdir", "OUT"}, {"."}},  // a batch's ./in.bmp
   };
   for (const Case& c : cases)
-    for (const std::string& out : {"./" + c.input, std::string("LINK")}) {
+    for (const std::string& out : c.outs) {
       ScratchDir dir;
       WriteBytes(dir / c.input, bitmap);
-      fs::create_hard_link(dir / c.input, dir / "LINK");
+      fs::create_hard_link(dir / c.input, dir / "LINK.bmp");
       std::vector<std::string> args = c.args;
       std::replace(args.begin(), args.end(), std::string("OUT"), out);
       const auto run = Cli(dir, args);
@@ -136,14 +140,14 @@ TEST(CliOutputOntoInput, IsRefusedInEveryWritingSubcommand) {
 TEST(CliFailedSave, NamesTheFileAndTheReasonAndLeavesNothingBehind) {
   const std::pair<std::string, std::string> cases[] = {  // output, reason
       {"missing/OUT.BMP", "No such file or directory"},
-      {"folder", "Is a directory"},
+      {"folder.bmp", "Is a directory"},
       {"readonly/OUT.PNG", "Permission denied"},
       {"o.bmp", ""}};  // a bad input: nothing to save
   for (const auto& [output, reason] : cases) {
     if (output.starts_with("readonly") && ::geteuid() == 0) continue;  // root writes anyway
     ScratchDir dir;
     WriteBytes(dir / "IN.BMP", reason.empty() ? Bytes{'B', 'M', 0, 0} : BitmapFile(5, 3, [](int, int) { return 7u; }));
-    fs::create_directory(dir / "folder");
+    fs::create_directory(dir / "folder.bmp");
     fs::create_directory(dir / "readonly");
     fs::permissions(dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
     const auto run = Cli(dir, {"convert", "in.bmp", "-o", output});
@@ -177,7 +181,8 @@ TEST(CliSatelliteFiles, ConvertsPreviewsAndCleansOrSaysWhyNotAndWritesNothing) {
       {{"convert", "kbe00001", "-o", "out.bmp"}, 0, "", 612, 576},
       {{"act", "pass.act", "--preset", "kbiw", "-o", "out.bmp"}, 0, "", 512, 500},
       {{"convert", "TM400001.IMI", "-o", "out.png"}, 1, "kestrel-cli: TM400001.IMI is a video file: use video\n"},
-      {{"clean", "u5iw0002"}, 1, "[Error] Can't open file U5IW0002\n"}, {{"clean", "u5iw0001"}, 0, ""}};
+      {{"clean", "u5iw0002"}, 1, "[Error] Can't open file U5IW0002\n"}, {{"clean", "u5iw0001"}, 0, ""},
+      {{"clean", "u5iw0001.ccd"}, 1, "kestrel-cli: U5IW0001.CCD is a cleaned copy already; nothing written (-o names another output)\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[1]);
     const auto run = Cli(dir, c.args);
@@ -190,6 +195,7 @@ TEST(CliSatelliteFiles, ConvertsPreviewsAndCleansOrSaysWhyNotAndWritesNothing) {
   EXPECT_FALSE(fs::exists(dir / "out.png"));
   // The cleaned copy takes the upper-case name beside the raw file.
   EXPECT_EQ(ReadBytes(dir / "U5IW0001.CCD"), Bytes(raw.begin(), raw.begin() + 108 + 109));
+  EXPECT_FALSE(fs::exists(dir / "U5IW0001.CCD.CCD"));
 }
 
 TEST(CliConvert, EveryDepthCompressionAndPngReadsBackInImageMagick) {
@@ -203,6 +209,12 @@ TEST(CliConvert, EveryDepthCompressionAndPngReadsBackInImageMagick) {
   const int width = 37, height = 11;  // odd sizes exercise row padding
   WriteBytes(dir / "SIXTEEN.BMP", BitmapFile(width, height, sixteen));
   WriteBytes(dir / "TWO.BMP", BitmapFile(width, height, two));
+  // Grey levels through a table that runs backwards: the PNG holds the levels, not the indices.
+  std::vector<Colour> backwards;
+  for (int i = 255; i >= 0; --i) backwards.push_back({uint8_t(i), uint8_t(i), uint8_t(i)});
+  const auto level = [](int x, int y) { return uint32_t(x * 7 + y * 3) % 256; };
+  WriteBytes(dir / "GREY.BMP", WithFileHeader(MakeDib(width, height, 8, backwards, level), 54 + 1024));
+  const auto grey = [&](int x, int y) { return (255 - level(x, y)) * 0x10101u; };
   struct Case {
     const char *source, *output;
     std::vector<std::string> options;
@@ -212,7 +224,7 @@ TEST(CliConvert, EveryDepthCompressionAndPngReadsBackInImageMagick) {
       {"SIXTEEN.BMP", "OUT.BMP", {"--bits", "24"}, sixteen}, {"SIXTEEN.BMP", "OUT.BMP", {"--bits", "8"}, sixteen},
       {"SIXTEEN.BMP", "OUT.BMP", {"--bits", "4"}, sixteen},  {"SIXTEEN.BMP", "OUT.BMP", {"--bits", "8", "--rle"}, sixteen},
       {"SIXTEEN.BMP", "OUT.BMP", {"--bits", "4", "--rle"}, sixteen}, {"TWO.BMP", "OUT.BMP", {"--bits", "1"}, two},
-      {"SIXTEEN.BMP", "out.png", {}, sixteen}};
+      {"SIXTEEN.BMP", "out.png", {}, sixteen}, {"GREY.BMP", "grey.PNG", {"--bits", "8"}, grey}};
   for (const Case& c : cases) {
     std::vector<std::string> args = {"convert", c.source, "-o", c.output};
     args.insert(args.end(), c.options.begin(), c.options.end());
@@ -230,6 +242,51 @@ TEST(CliConvert, EveryDepthCompressionAndPngReadsBackInImageMagick) {
         expected.insert(expected.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
       }
     EXPECT_EQ(ReadBytes(dir / "pixels.rgb"), expected);
+  }
+  EXPECT_EQ(ReadBytes(dir / "grey.PNG")[25], 0);  // the colour type: greyscale
+  EXPECT_EQ(ReadBytes(dir / "out.png")[25], 2);   // RGB
+}
+
+TEST(CliBatch, ConvertsEachFileReportsEachFailureAndSumsUp) {
+  ScratchDir dir;
+  const Bytes bitmap = BitmapFile(6, 2, [](int x, int) { return uint32_t(x) * 0x102030u; });
+  for (const char* name : {"A.BMP", "B.RLE", "sub/A.DIB"}) {
+    fs::create_directories((dir / name).parent_path());
+    WriteBytes(dir / name, bitmap);
+  }
+  WriteBytes(dir / "BAD.BMP", Bytes{'B', 'M'});
+  const auto run = Cli(dir, {"convert", "A.BMP", "BAD.BMP", "sub/A.DIB", "B.RLE", "--outdir", "out", "--format", "png"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "[Error] BAD.BMP is not a Legitimate DIB File!\nkestrel-cli: BAD.BMP: not converted\n"
+                     "kestrel-cli: sub/A.DIB: not converted: " + (dir / "out/A.png").string() +
+                     " is an earlier file's output\n2 of 4 converted\n");  // no progress line off a terminal
+  for (const char* name : {"out/A.png", "out/B.png"}) EXPECT_EQ(ReadBytes(dir / name).size() > 8, true) << name;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), {}), 2);
+
+  WriteBytes(dir / "TM500001.IMI", Bytes(3 * 144 * 144 + 100, 0));
+  const auto frames = Cli(dir, {"video", "TM500001.IMI", "A.BMP", "--outdir", "."});
+  EXPECT_EQ(std::tie(frames.exitCode, frames.err), std::tuple(1, "kestrel-cli: A.BMP is not a TMSAT video file (TM4..., TM5...)\n"
+                                                                   "kestrel-cli: A.BMP: not converted\n1 of 2 converted\n"));
+  EXPECT_TRUE(fs::exists(dir / "TM500001-02.bmp"));
+}
+
+TEST(CliIdentify, SaysSatelliteAndKindAndWritesEveryNameAsValidJson) {
+  ScratchDir dir;
+  const std::pair<std::string, std::string> cases[] = {  // file name, JSON from "name" to "kind"
+      {"u5iw0123", R"("U5IW0123","satellite":"UoSat-5","kind":"wide-angle image")"},
+      {"KBIN0042", R"("KBIN0042","satellite":"KITSAT-2","kind":"narrow-angle image")"},
+      {"TM112345.IMT", R"("TM112345.IMT","satellite":"TMSAT-1","kind":"thumbnail")"},
+      {"TM212345.IMC", R"("TM212345.IMC","satellite":"TMSAT-1","kind":"compressed image")"},
+      {"TM500001.IMI", R"("TM500001.IMI","satellite":"TMSAT-1","kind":"video")"},
+      {"pass.act", R"("PASS.ACT","satellite":null,"kind":"raw download")"},
+      // Quotes, backslashes and control characters escaped; a byte that is not UTF-8 as its
+      // Latin-1 character; UTF-8 kept as it is.
+      {"a\"b\\c\x01\xff\xc3\xa9", R"("A\"B\\C\u0001\u00ff)" "\xc3\xa9" R"(","satellite":null,"kind":null)"}};
+  for (const auto& [name, json] : cases) {
+    WriteBytes(dir / name, Bytes(16));
+    const auto run = Cli(dir, {"identify", name});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("{\"name\":" + json + ",\"fileWidth\":")) << run.out;
   }
 }
 
@@ -310,7 +367,7 @@ TEST(CliWhere, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
     uint32_t captureTime;
     bool stamp;
   };
-  // Not stamped, or nothing to say (no capture time): the file stays as it was.
+  // Not stamped, or nothing to say (no capture time, a failure): the file stays as it was.
   const Case cases[] = {{"U5IW0002", kCaptureTime, false}, {"U5IW0002", 0, true},
                         {(dir / "u5iw0001").string(), kCaptureTime, true}};
   for (const Case& c : cases) {
@@ -320,9 +377,10 @@ TEST(CliWhere, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
     std::vector<std::string> args{"where", c.picture, "--kep", kep, "--obs", obs};
     if (!c.stamp) args.push_back("--no-stamp");
     const auto run = Cli(dir, args);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.exitCode, c.captureTime ? 0 : 1) << run.err;
     EXPECT_EQ(run.out, c.captureTime ? kReportAtEpoch + "\n" : "");
-    EXPECT_EQ(run.err, c.captureTime ? AsBoxLine(kReportAtEpoch) : "");
+    EXPECT_EQ(run.err, c.captureTime ? AsBoxLine(kReportAtEpoch)
+                                     : "kestrel-cli: U5IW0002: no report to give: its header holds no capture time\n");
     const Bytes after = ReadBytes(dir / c.picture);
     EXPECT_EQ(after == picture, !c.stamp || !c.captureTime);
     EXPECT_EQ(std::string(after.begin() + 11, after.begin() + 13) == "Cj", c.stamp && c.captureTime);
