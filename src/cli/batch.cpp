@@ -45,9 +45,10 @@ int RunBatch(Session& session, const BatchOptions& options, const BatchRules& ru
     return UsageError(options.out + ": pictures are written as .bmp or .png");
 
   const auto fresh = [&] { return Session(session.platform, session.currentDirectory); };
-  if (!options.out.empty()) {
+  if (count == 1 && options.outdir.empty()) {
     Session single = fresh();
-    return convertOne(single, options.files.front(), OutputPath(options.out));
+    const std::string& file = options.files.front();
+    return convertOne(single, file, options.out.empty() ? fs::path() : OutputPath(options.out));
   }
   const fs::path outdir = options.outdir.empty() ? fs::path() : OutputPath(options.outdir);
   if (std::error_code error; !outdir.empty() && !fs::is_directory(outdir) &&

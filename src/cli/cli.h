@@ -89,9 +89,9 @@ void DefineBatchOptions(CLI::App& app, BatchOptions& options, const BatchRules& 
 using ConvertOne = std::function<int(Session& session, const std::string& file,
                                       const std::filesystem::path& out)>;
 
-// Runs `convertOne` for each file, each in a fresh session. One file with -o runs as it is;
-// a batch (--outdir, or several files) reports each failed file and goes on, shows its progress
-// on a terminal, and ends with "N of M converted". kExitSuccess when every file succeeded.
+// Runs `convertOne` for each file, each in a fresh session. One file without --outdir runs as
+// it is; a batch (--outdir, or several files) reports each failed file and goes on, shows its
+// progress on a terminal, and ends with "N of M converted". kExitSuccess when all succeeded.
 int RunBatch(Session& session, const BatchOptions& options, const BatchRules& rules,
              const ConvertOne& convertOne);
 
