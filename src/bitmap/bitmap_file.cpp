@@ -111,17 +111,14 @@ Block ReadDibHeader(std::FILE* file) {
   return block;
 }
 
-BitmapReadResult ReadBitmapFile(const std::filesystem::path& path) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  struct stat info {};
-  if (!file || ::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
-    return {{}, BitmapReadError::CannotOpen};
-  const auto fileSize = static_cast<uint64_t>(info.st_size);
+namespace {
 
-  Block header = ReadDibHeader(file.get());
+// The reader over an open file of `fileSize` bytes, positioned at its start.
+BitmapReadResult ReadBitmap(std::FILE* file, uint64_t fileSize) {
+  Block header = ReadDibHeader(file);
   if (!header) return {{}, BitmapReadError::NotBitmap};
   BitmapInfoHeader h = *LoadInfoHeader(*header);
-  const long position = std::ftell(file.get());
+  const long position = std::ftell(file);
   if (position < 0 || static_cast<uint64_t>(position) > fileSize)
     return {{}, BitmapReadError::NotBitmap};
   const uint64_t available = fileSize - static_cast<uint64_t>(position);
@@ -158,7 +155,7 @@ BitmapReadResult ReadBitmapFile(const std::filesystem::path& path) {
   header->resize(tableEnd + static_cast<size_t>(pixelBytes), 0);
   StoreInfoHeader(h, *header);
   uint8_t* pixels = header->data() + tableEnd;
-  if (ReadLarge(file.get(), pixels, static_cast<size_t>(pixelBytes)) != pixelBytes)
+  if (ReadLarge(file, pixels, static_cast<size_t>(pixelBytes)) != pixelBytes)
     return {{}, BitmapReadError::ShortPixels};
   if (topDown) {
     Bytes row(static_cast<size_t>(rowLength));
@@ -171,6 +168,24 @@ BitmapReadResult ReadBitmapFile(const std::filesystem::path& path) {
     }
   }
   return {header, BitmapReadError::None};
+}
+
+}  // namespace
+
+BitmapReadResult ReadBitmapFile(const std::filesystem::path& path) {
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  struct stat info {};
+  if (!file || ::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
+    return {{}, BitmapReadError::CannotOpen};
+  return ReadBitmap(file.get(), static_cast<uint64_t>(info.st_size));
+}
+
+BitmapReadResult ReadBitmapBytes(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return {{}, BitmapReadError::NotBitmap};
+  // The same reader over a stream on the bytes: it only reads them.
+  FilePtr file(::fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb"));
+  if (!file) return {{}, BitmapReadError::CannotOpen};
+  return ReadBitmap(file.get(), bytes.size());
 }
 
 Bytes EncodeBitmapFile(const Bytes& dib) {

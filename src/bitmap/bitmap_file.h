@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "base/block.h"
 #include "bitmap/dib.h"
@@ -37,6 +38,8 @@ struct BitmapReadResult {
 // bottom-up; headers whose sizes the file cannot back, or that describe a picture beyond the
 // picture limit, are refused before the pixels are allocated.
 BitmapReadResult ReadBitmapFile(const std::filesystem::path& path);
+// The same for the bytes of a whole bitmap file in memory.
+BitmapReadResult ReadBitmapBytes(std::span<const uint8_t> bytes);
 
 // The bytes of a bitmap file for a packed DIB: the 14-byte file header, then the block.
 Bytes EncodeBitmapFile(const Bytes& dib);
