@@ -224,6 +224,14 @@ uint16_t BinOf(const Rgb& c) {
   return static_cast<uint16_t>((c.red >> 3) << 10 | (c.green >> 3) << 5 | (c.blue >> 3));
 }
 
+void AddToBin(std::vector<Bin>& bins, const Rgb& c, uint32_t count) {
+  Bin& bin = bins[BinOf(c)];
+  bin.count += count;
+  bin.blue += uint64_t{c.blue} * count;
+  bin.green += uint64_t{c.green} * count;
+  bin.red += uint64_t{c.red} * count;
+}
+
 // Median cut over the used bins: split the box with the widest spread at its weighted median
 // until there are `wanted` boxes; each box gives its weighted mean colour.
 std::vector<Rgb> MedianCut(const std::vector<Bin>& bins, size_t wanted) {
@@ -359,30 +367,38 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
     return out;
   }
 
-  std::vector<Bin> bins(1 << 15);
-  // The picture's own colours serve as the palette while there are few enough of them.
+  // The picture's own colours serve as the palette while there are few enough of them; only a
+  // picture with more colours needs the histogram (a megabyte) that median cut works on.
   std::unordered_map<uint32_t, uint8_t> exactIndex;
   std::vector<Rgb> palette;
-  bool exactFits = true;
+  std::vector<uint32_t> exactCounts;
+  std::vector<Bin> bins;
   // Neighbouring pixels mostly share their colour: only a change of colour is looked up.
   constexpr uint32_t kNoColour = UINT32_MAX;
   uint32_t lastKey = kNoColour;
+  uint8_t lastIndex = 0;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t, uint32_t) {
-    Bin& bin = bins[BinOf(c)];
-    ++bin.count;
-    bin.blue += c.blue;
-    bin.green += c.green;
-    bin.red += c.red;
-    if (!exactFits || Key(c) == lastKey) return;
-    lastKey = Key(c);
-    if (exactIndex.count(lastKey)) return;
-    if (palette.size() == capacity) {
-      exactFits = false;
-      return;
+    if (!bins.empty()) return AddToBin(bins, c, 1);
+    if (Key(c) != lastKey) {
+      lastKey = Key(c);
+      const auto found = exactIndex.find(lastKey);
+      if (found != exactIndex.end()) {
+        lastIndex = found->second;
+      } else if (palette.size() == capacity) {
+        // One colour too many: the histogram takes over, counting the colours seen so far.
+        bins.resize(size_t{1} << 15);
+        for (size_t i = 0; i < palette.size(); ++i) AddToBin(bins, palette[i], exactCounts[i]);
+        return AddToBin(bins, c, 1);
+      } else {
+        lastIndex = static_cast<uint8_t>(palette.size());
+        exactIndex.emplace(lastKey, lastIndex);
+        palette.push_back(c);
+        exactCounts.push_back(0);
+      }
     }
-    exactIndex.emplace(Key(c), static_cast<uint8_t>(palette.size()));
-    palette.push_back(c);
+    ++exactCounts[lastIndex];
   });
+  const bool exactFits = bins.empty();
   if (!exactFits) palette = MedianCut(bins, capacity);
   for (size_t i = 0; i < palette.size(); ++i) {
     table[4 * i + 0] = palette[i].blue;
@@ -390,9 +406,8 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
     table[4 * i + 2] = palette[i].red;
   }
   // Otherwise each pixel takes the entry nearest to its histogram bin's mean colour.
-  std::vector<int16_t> binEntry(1 << 15, -1);
+  std::vector<int16_t> binEntry(exactFits ? 0 : size_t{1} << 15, -1);
   lastKey = kNoColour;
-  uint8_t lastIndex = 0;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t y, uint32_t x) {
     uint8_t index = 0;
     if (exactFits) {
