@@ -52,7 +52,11 @@ void ApplyActPreset(IdentificationRecord& record, ActPreset preset) {
   record.leftTrim = false;
 }
 
-bool PreviewActDownload(Session& session, ActPreset preset) {
+namespace {
+
+// The preview with the load that `load(session)` runs.
+template <typename LoadPicture>
+bool Preview(Session& session, ActPreset preset, const LoadPicture& load) {
   ImageState& s = session.state;
   ApplyActPreset(s.identification, preset);
   ResetProcessingState(session);
@@ -63,10 +67,20 @@ bool PreviewActDownload(Session& session, ActPreset preset) {
   }
   WaitCursor wait(session.platform);
   s.processing.singleImageShown = true;
-  s.shownImage = LoadSingleImage(session);
+  s.shownImage = load(session);
   const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
   return shown;
+}
+
+}  // namespace
+
+bool PreviewActDownload(Session& session, ActPreset preset) {
+  return Preview(session, preset, [](Session& s) { return LoadSingleImage(s); });
+}
+
+bool PreviewActDownload(Session& session, ActPreset preset, std::shared_ptr<const Bytes> file) {
+  return Preview(session, preset, [&file](Session& s) { return LoadSingleImage(s, file); });
 }
 
 }  // namespace kestrel
