@@ -1,30 +1,27 @@
-// Any file opened from outside the program, as the command line and kestrel-cli do: read it,
-// make it the picture on show, then save that picture at every depth a bitmap file can hold.
-// Nothing may read or write out of bounds; a refused file leaves nothing on show and nothing
-// written beside it.
+// Any file opened from outside the program, from memory: a bitmap file or a camera file made
+// the picture on show, then that picture saved at every depth a bitmap file can hold. Nothing
+// may read or write out of bounds; a refused file leaves nothing on show.
 //
-// Files that begin as a bitmap does are named as one; anything else is opened as the camera
+// Files that begin as a bitmap does are read as one; anything else is loaded as the camera
 // file that its first byte picks from a list of names.
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "bitmap/bitmap_file.h"
-#include "platform/files.h"
-#include "fuzz_folder.h"
 #include "platform/scripted_platform.h"
+#include "satfiles/identification.h"
+#include "satfiles/single_image.h"
 #include "session/current_image.h"
 #include "session/session.h"
-#include "shell/open_file.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace kestrel;
 
 constexpr std::array<std::string_view, 12> kCameraNames{
@@ -38,38 +35,40 @@ constexpr std::array<std::pair<uint32_t, uint16_t>, 6> kSaveFormats{{{kCompressi
                                                                      {kCompressionRgb, 24},
                                                                      {kCompressionRle4, 4},
                                                                      {kCompressionRle8, 8}}};
+// As in fuzz_bitmap: larger pictures are read and shown, not converted.
+constexpr uint64_t kConvertedPixelLimit = uint64_t{1} << 18;
 
-std::string_view NameFor(std::span<const uint8_t> file) {
-  if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return "PICTURE.BMP";
-  if (file.size() >= 4 && (LoadU32(file.data()) == kInfoHeaderSize ||
-                           LoadU32(file.data()) == kCoreHeaderSize))
-    return "PICTURE.DIB";
-  return kCameraNames[file.empty() ? 0 : file[0] % kCameraNames.size()];
+bool LooksLikeBitmap(std::span<const uint8_t> file) {
+  return (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') ||
+         (file.size() >= 4 &&
+          (LoadU32(file.data()) == kInfoHeaderSize || LoadU32(file.data()) == kCoreHeaderSize));
 }
 
-
-size_t FilesIn(const fs::path& dir) {
-  size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++count;
-  return count;
+bool Show(Session& session, std::span<const uint8_t> file) {
+  if (LooksLikeBitmap(file)) {
+    BitmapReadResult read = ReadBitmapBytes(file);
+    return read.dib && SetCurrentImage(session, std::move(read.dib));
+  }
+  session.state.currentFilePath = kCameraNames[file.empty() ? 0 : file[0] % kCameraNames.size()];
+  if (!IdentifyImageFile(session)) return false;
+  const Block loaded =
+      LoadSingleImage(session, std::make_shared<const Bytes>(file.begin(), file.end()));
+  return loaded && SetCurrentImage(session, loaded);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::span<const uint8_t> input(data, size);
-  const fs::path& dir = kestrel::fuzz::EmptiedFolder("open");
-  const fs::path file = dir / NameFor(input);
-  if (!WriteFileReplacing(file, input)) return 0;
-
   ScriptedPlatform platform;
-  Session session(platform, dir);
-  const OpenResult result = OpenFromOutside(session, file);
-  if (FilesIn(dir) != 1) __builtin_trap();  // opening never writes beside the file
-  if (result != OpenResult::Shown) {
+  Session session(platform, ".");
+  if (!Show(session, std::span(data, size))) {
     if (session.state.current.imageDisplayable) __builtin_trap();
     return 0;
   }
+  const BitmapInfoHeader shown = *LoadInfoHeader(*session.state.current.currentDib);
+  if (uint64_t{static_cast<uint32_t>(shown.biWidth)} * static_cast<uint32_t>(shown.biHeight) >
+      kConvertedPixelLimit)
+    return 0;
   for (const auto& [compression, bitCount] : kSaveFormats) {
     const Block saved = ConvertDibFormat(session, compression, bitCount);
     if (!saved) continue;  // a depth beyond the picture limit has no copy

@@ -1,25 +1,23 @@
-// Identification and loading of satellite files with fuzzed names and contents: the first
-// bytes choose a name, the rest is the file.
+// Identification and loading of satellite files with fuzzed names and contents, from memory:
+// the first bytes choose a name and a route (the loader, or a Preview ACT preset), the rest
+// is the file, which the repeated-block cleaner also meets.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
-#include "fuzz_folder.h"
 #include "platform/scripted_platform.h"
 #include "satfiles/act_preview.h"
 #include "satfiles/identification.h"
-#include "satfiles/open_flows.h"
 #include "satfiles/repeated_blocks.h"
 #include "satfiles/single_image.h"
 #include "session/session.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Names of every kind, and some that are none.
 constexpr std::array<std::string_view, 40> kNames{
@@ -30,7 +28,6 @@ constexpr std::array<std::string_view, 40> kNames{
     "SPECIAL1", "TOPAZ001", "THUMB001", "TM112345.IMT", "XSPECIAL", "A", "U5", "KBI",
     "P1C00123.CCD", "PICTURE.BMP", "IM000123.ACT", "TM112345.IMC", "TM0D0042.IMW", "u5iw0001.ccd"};
 
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -39,29 +36,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t flags = data[1];
   std::string name(kNames[choice % kNames.size()]);
   // Now and then a name made of the input itself: short, odd, any case.
-  if (choice >= 240 && size > 4) {
+  if (choice >= 240 && size > 4)
     name.assign(reinterpret_cast<const char*>(data + 2), std::min<size_t>(data[2] % 12, size - 3));
-    for (char& c : name)
-      if (c == '/' || c == '\0' || c == '.') c = 'X';
-  }
-  const fs::path& dir = kestrel::fuzz::EmptiedFolder("satfiles");
-  const fs::path file = dir / (name.empty() ? std::string("EMPTY") : name);
-  if (flags & 0x80) {
-    fs::create_directory(file);  // a folder carrying a picture's name
-  } else {
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data + 2),
-                                                static_cast<std::streamsize>(size - 2));
-  }
+  const std::span<const uint8_t> bytes(data + 2, size - 2);
+  // Now and then no file at all.
+  const auto file = flags & 0x80 ? nullptr : std::make_shared<const kestrel::Bytes>(bytes.begin(), bytes.end());
 
   kestrel::ScriptedPlatform platform;
-  kestrel::Session session(platform, dir);
+  kestrel::Session session(platform, ".");
   session.state.currentFilePath = name;
   session.state.processing.compressionDone = flags & 1;
   if (flags & 2) {
-    kestrel::PreviewActDownload(session, static_cast<kestrel::ActPreset>((flags >> 2) % 5));
-  } else {
-    kestrel::OpenSingleSatelliteFile(session);
+    kestrel::PreviewActDownload(session, static_cast<kestrel::ActPreset>((flags >> 2) % 5), file);
+  } else if (kestrel::IdentifyImageFile(session)) {
+    kestrel::LoadSingleImage(session, file);
   }
-  if (flags & 0x40) kestrel::RemoveRepeatedBlocks(file, dir / "CLEANED.CCD");
+  // The copies beside a loaded picture come out whole.
+  if (session.state.topDownCopy && session.state.topDownCopy->empty()) __builtin_trap();
+  if (session.state.imageAdjustOriginal &&
+      *session.state.imageAdjustOriginal != *session.state.loadedImage)
+    __builtin_trap();
+  if (flags & 0x40) kestrel::DropRepeatedBlocks(bytes);
   return 0;
 }
