@@ -47,7 +47,7 @@ Registration RegistrationFor(uint16_t height) {
 }
 
 void MoveBack(std::span<uint8_t> buffer, size_t back) {
-  if (back == 0) return;
+  if (back == 0 || buffer.empty()) return;  // an empty buffer has no bytes to hand memmove
   back = std::min(back, buffer.size());
   std::memmove(buffer.data(), buffer.data() + back, buffer.size() - back);
   std::fill(buffer.end() - static_cast<std::ptrdiff_t>(back), buffer.end(), uint8_t{0});
