@@ -2,13 +2,11 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QIcon>
 #include <cstring>
 #include <filesystem>
 
 #include "gui/main_window.h"
-#include "shell/settings.h"
 
 namespace {
 
@@ -48,10 +46,6 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrel.png")));
 
   kestrel::gui::MainWindow window(std::filesystem::current_path());
-  // The settings come first, asked for on the first run before the window shows.
-  if (!kestrel::LoadSettings(window.session())) kestrel::RunSettingsDialog(window.session());
-  kestrel::EnterImagesDirectory(window.session());
-  window.show();
-  for (const QString& file : files) window.OpenFile(QFile::encodeName(file).toStdString());
+  window.Start(files);
   return application.exec();
 }

@@ -1,6 +1,8 @@
 #include "gui/main_window.h"
 
+#include <QClipboard>
 #include <QDragEnterEvent>
+#include <QGuiApplication>
 #include <QDropEvent>
 #include <QFile>
 #include <QMenuBar>
@@ -20,6 +22,7 @@
 #include "shell/dispatch.h"
 #include "shell/menu_table.h"
 #include "shell/open_file.h"
+#include "shell/settings.h"
 
 // The icon and the help page are compiled into the widget library, which a static link would
 // otherwise drop.
@@ -33,6 +36,7 @@ MainWindow::MainWindow(std::filesystem::path directory)
   setObjectName(QStringLiteral("Kestrel"));
   setWindowTitle(QStringLiteral("Kestrel"));
   view_ = new PictureView(session_, this);
+  view_->setAccessibleName(QStringLiteral("Picture"));
   setCentralWidget(view_);
   view_->setFocus();
   connect(view_, &PictureView::dialogsRequested, this, [this] { OpenDialogsOnRightClick(session_); });
@@ -44,6 +48,15 @@ MainWindow::MainWindow(std::filesystem::path directory)
 
 MainWindow::~MainWindow() { FreeCurrentImage(session_); }
 
+void MainWindow::Start(const QStringList& files) {
+  if (!LoadSettings(session_)) RunSettingsDialog(session_);
+  EnterImagesDirectory(session_);
+  show();
+  // Names typed in a shell are relative to the shell's folder, not to the images folder that
+  // the settings made the session's.
+  for (const QString& file : files) OpenFile(std::filesystem::absolute(QFile::encodeName(file).toStdString()));
+}
+
 bool MainWindow::OpenFile(const std::filesystem::path& file) {
   return CommandLineOpen(session_, file);
 }
@@ -52,6 +65,7 @@ void MainWindow::BuildMenus() {
   std::vector<QMenu*> open;  // the menu being filled, innermost last
   const auto follow = [this](QMenu* menu) {
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { ApplyMenuRules(*menu); });
+    menus_.push_back(menu);
     return menu;
   };
   for (const MenuEntry& entry : MenuBar()) {
@@ -68,7 +82,10 @@ void MainWindow::BuildMenus() {
         action->setCheckable(entry.command == kCmdCompEachPlane || entry.command == kCmdCompGraded ||
                              entry.command == kCmdCompAveraged);
         connect(action, &QAction::triggered, this,
-                [this, command = entry.command] { DispatchCommand(session_, command); });
+                [this, command = entry.command] {
+                  DispatchCommand(session_, command);
+                  ApplyAllMenuRules();
+                });
         break;
       }
     }
@@ -79,8 +96,18 @@ void MainWindow::BuildMenus() {
                                                                     static_cast<qsizetype>(accelerator.keys.size()))),
                                    this);
     connect(shortcut, &QShortcut::activated, this,
-            [this, command = accelerator.command] { DispatchAccelerator(session_, command); });
+            [this, command = accelerator.command] {
+              DispatchAccelerator(session_, command);
+              ApplyAllMenuRules();
+            });
   }
+  // Kept current, not only as a menu opens, so that a screen reader reads the true states.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &MainWindow::ApplyAllMenuRules);
+  ApplyAllMenuRules();
+}
+
+void MainWindow::ApplyAllMenuRules() {
+  for (QMenu* menu : menus_) ApplyMenuRules(*menu);
 }
 
 void MainWindow::ApplyMenuRules(QMenu& menu) {
@@ -108,6 +135,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::PictureChanged(PictureChange change) {
   if (change == PictureChange::Cleared) fitted_ = QSize();
+  ApplyAllMenuRules();
   if (!view_->ShowPicture(change)) {
     ShowErrorBox(session_, "Could not load RLE!");
     return;
@@ -169,6 +197,7 @@ void Follow(QPointer<Dialog>& dialog, bool open, Session& session, QWidget& owne
   if (!dialog) {
     dialog = new Dialog(session, &owner);
     dialog->show();
+    dialog->activateWindow();  // opened from the keyboard, it takes the keyboard
   }
   dialog->Sync();
 }
@@ -178,6 +207,7 @@ void Follow(QPointer<Dialog>& dialog, bool open, Session& session, QWidget& owne
 void MainWindow::FollowImageDialogs() {
   Follow(exposureDialog_, session_.state.exposureDialog.open, session_, *this);
   Follow(colourDialog_, session_.state.colourDialog.open, session_, *this);
+  ApplyAllMenuRules();  // the dialogs' buttons change what the menus allow
 }
 
 void MainWindow::ShowHelp() {

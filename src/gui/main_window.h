@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <filesystem>
+#include <vector>
 
 #include "gui/image_dialogs.h"
 #include "gui/qt_platform.h"
@@ -27,6 +28,10 @@ class MainWindow : public QMainWindow {
   PictureView& view() { return *view_; }
   ExposureDialog* exposureDialog() const { return exposureDialog_; }
   ColourDialog* colourDialog() const { return colourDialog_; }
+
+  // Start-up once the window is built: the settings (asked for on the first run, before the
+  // window shows), the window, then each file named on the command line, in order.
+  void Start(const QStringList& files);
 
   // Opens a file named outside the program's dialogs, as the command line does.
   bool OpenFile(const std::filesystem::path& file);
@@ -53,10 +58,12 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   // Greys and checks the items of a menu that is about to open.
   void ApplyMenuRules(QMenu& menu);
+  void ApplyAllMenuRules();
 
   QtPlatform platform_;
   Session session_;
   PictureView* view_;
+  std::vector<QMenu*> menus_;  // every menu and submenu, owned by the menu bar
   QPointer<ExposureDialog> exposureDialog_;
   QPointer<ColourDialog> colourDialog_;
   QPointer<QDialog> help_;

@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "bitmap/bitmap_file.h"
+#include "bitmap/png_file.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "session/current_image.h"
@@ -187,7 +188,7 @@ bool OpenBmpCommand(Session& session) {
   return false;
 }
 
-bool SaveBmpCommand(Session& session, const PictureFileWriter& writePng) {
+bool SaveBmpCommand(Session& session) {
   ImageState& s = session.state;
   const Block& header = s.current.currentHeader;
   const BitmapInfoHeader picture =
@@ -198,20 +199,20 @@ bool SaveBmpCommand(Session& session, const PictureFileWriter& writePng) {
   if (!chosen) return true;
   EnterFile(session, chosen->path);
 
-  const bool png = IsPngName(chosen->path);
-  Block saved;
-  if (png) {
-    if (writePng && s.current.imageDisplayable) saved = s.current.currentDib;
-  } else {
-    // The picture's own format comes back as it is, so an RLE file is not encoded again.
-    const BitmapFormat format = ChosenFormat(chosen->formatWord, picture);
-    saved = ConvertDibFormat(session, format.compression, format.bitCount);
+  if (IsPngName(chosen->path)) {
+    // The picture as shown, whatever the format panel says: PNG has its own depths.
+    const std::optional<Bytes> png =
+        s.current.imageDisplayable && s.current.currentDib ? EncodePng(*s.current.currentDib) : std::nullopt;
+    WaitCursor wait(session.platform);
+    if (!png || !WriteFileReplacing(chosen->path, *png)) return ShowErrorBox(session, "%s", kSaveFailed) != 0;
+    return true;
   }
+  // The picture's own format comes back as it is, so an RLE file is not encoded again.
+  const BitmapFormat format = ChosenFormat(chosen->formatWord, picture);
+  const Block saved = ConvertDibFormat(session, format.compression, format.bitCount);
   if (!saved) return ShowErrorBox(session, "%s", kSaveFailed) != 0;
   WaitCursor wait(session.platform);
-  const bool written =
-      png ? writePng(chosen->path, *saved) : WriteBitmapFile(chosen->path, *saved);
-  if (!written) return ShowErrorBox(session, "%s", kSaveFailed) != 0;
+  if (!WriteBitmapFile(chosen->path, *saved)) return ShowErrorBox(session, "%s", kSaveFailed) != 0;
   return true;
 }
 

@@ -64,14 +64,11 @@ std::optional<ChosenFile> ChooseFile(Session& session, const FileDialogRequest& 
 // be shown (its box was shown); cancelling is not a failure.
 bool OpenBmpCommand(Session& session);
 
-// Writes a picture in a format that is not a bitmap file; true when it did.
-using PictureFileWriter = std::function<bool(const std::filesystem::path& file, const Bytes& dib)>;
-
 // File > Save Bmp: chooses a name and a format and writes the picture on show. A picture
-// saved in its own format is written byte for byte as it was read. A name ending in ".PNG"
-// is handed to `writePng` with the picture as shown; without one it cannot be saved. False
-// when the picture could not be saved (its box was shown); cancelling is not a failure.
-bool SaveBmpCommand(Session& session, const PictureFileWriter& writePng = {});
+// saved in its own format is written byte for byte as it was read; a name ending in ".PNG"
+// gets the picture as shown as a PNG file. False when the picture could not be saved (its box
+// was shown); cancelling is not a failure.
+bool SaveBmpCommand(Session& session);
 
 // Edit > Paste DIB: shows the clipboard's picture as "<Clipboard>". False when the clipboard
 // held a picture that could not be shown.

@@ -4,7 +4,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenuBar>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextBrowser>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
@@ -14,7 +20,9 @@
 #include "gui/main_window.h"
 #include "gui/picture_view.h"
 #include "platform/settings_file.h"
+#include "base/command_ids.h"
 #include "session/current_image.h"
+#include "shell/dispatch.h"
 #include "support/dib_builders.h"
 #include "support/test_support.h"
 
@@ -24,12 +32,22 @@ namespace {
 using kestrel::testing::Colour;
 using kestrel::testing::MakeDib;
 
-// Runs `answer` on the next modal box as soon as it is up (boxes block until answered).
-void AnswerNextBox(std::function<void(QMessageBox&)> answer) {
-  QTimer::singleShot(0, [answer = std::move(answer)] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    box ? answer(*box) : AnswerNextBox(answer);
+// Runs `act` on the next modal window as soon as it is up (modal windows block until closed).
+void WhenModal(std::function<void(QWidget&)> act) {
+  QTimer::singleShot(0, [act = std::move(act)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    modal ? act(*modal) : WhenModal(act);
   });
+}
+
+void AnswerNextBox(std::function<void(QMessageBox&)> answer) {
+  WhenModal([answer = std::move(answer)](QWidget& box) { answer(*qobject_cast<QMessageBox*>(&box)); });
+}
+
+QPushButton* Button(QWidget& dialog, const QString& text) {
+  for (QPushButton* button : dialog.findChildren<QPushButton*>())
+    if (button->text() == text) return button;
+  return nullptr;
 }
 
 // A colour table whose every entry differs from every other in each of its three channels.
@@ -254,6 +272,116 @@ class GuiTest : public QObject {
     QCOMPARE(Bytes(topLeft, topLeft + 3), (Bytes{50, 100, 200}));
     platform().WriteSettingText("Images Directory", "/home/op/sat");  // to the store kestrel-cli reads
     QCOMPARE(SettingsFile(SettingsFile::DefaultPath()).ReadText("Images Directory"), std::optional<std::string>("/home/op/sat"));
+  }
+
+  // First run: the box and Register Files come before the window shows, Escape does nothing
+  // there, and the named files open in order; once registered, the next start asks nothing.
+  void startsWithTheSettingsThenTheWindowThenTheFiles() {
+    window_.reset();
+    std::filesystem::remove(SettingsFile::DefaultPath());
+    for (const char* name : {"WiSP.Kep", "WiSP.Obs"}) kestrel::testing::WriteBytes(dir_ / name, {});
+    for (const char* name : {"a.bmp", "b.bmp"}) QVERIFY(WriteBitmapFile(dir_ / name, MakeDib(3, 2, 24, {}, Gradient)));
+    std::filesystem::create_directory(dir_ / "images");
+    QDir::setCurrent(QString::fromStdString(dir_.path()));  // the shell's folder, not the images folder
+    QStringList seen;
+    for (bool firstRun : {true, false}) {
+      window_ = std::make_unique<MainWindow>(dir_.path());
+      if (firstRun) WhenModal([&](QWidget& box) {
+        seen << box.windowTitle() + (window_->isVisible() ? " after" : " before");
+        WhenModal([&](QWidget& form) {
+          seen << form.windowTitle() + (window_->isVisible() ? " after" : " before");
+          QTest::keyClick(&form, Qt::Key_Escape);
+          for (QLineEdit* edit : form.findChildren<QLineEdit*>()) edit->setText(QString::fromStdString(dir_.path()));
+          form.findChildren<QLineEdit*>()[2]->setText(QString::fromStdString((dir_ / "images").string()));
+          Button(form, "OK")->click();
+        });
+        qobject_cast<QMessageBox*>(&box)->accept();
+      });
+      window_->Start({QString::fromStdString((dir_ / "a.bmp").string()), "b.bmp"});
+      QVERIFY(window_->isVisible());
+      QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (B.BMP 3x2x24 RGB)"));
+      if (firstRun) QCOMPARE(seen, (QStringList{"Kestrel before", "Kestrel Register Files before"}));
+    }
+    QVERIFY(!QApplication::activeModalWidget());  // the second start asked nothing
+  }
+
+  // A right click opens the dialog that fits the picture, once; its controls drive the models.
+  void imageDialogsFollowTheirModels() {
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
+    QApplication::sendEvent(view().viewport(), &click);
+    QVERIFY(!window_->exposureDialog() && !window_->colourDialog());  // nothing on show
+    Bytes camera(256 + 608 * 576, 70);
+    std::fill_n(camera.begin(), 256, 0);
+    kestrel::testing::WriteBytes(dir_ / "U5DW0001", camera);
+    QVERIFY(window_->OpenFile(dir_ / "U5DW0001"));
+    QApplication::sendEvent(view().viewport(), &click);
+    ExposureDialog* exposure = window_->exposureDialog();
+    QVERIFY(exposure && exposure->windowTitle() == " Rotation / Exposure");
+    const QRgb before = Shot().pixel(5, 5);
+    const int level = session().state.exposureLevel;
+    auto* bar = exposure->findChild<QScrollBar*>();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(session().state.exposureLevel, level + 2);
+    QCOMPARE(bar->value(), session().state.exposureDialog.scrollPosition);
+    QVERIFY(Shot().pixel(5, 5) != before);  // the colours repainted
+    Button(*exposure, "Clockwise")->click();
+    QCOMPARE(view().PictureSize(), QSize(576, 608));
+    QTest::keyClick(exposure, Qt::Key_Escape);
+    QVERIFY(!window_->exposureDialog() && !session().state.exposureDialog.open);
+
+    session().state.processing.singleImageShown = false;
+    session().state.processing.colourSetShown = true;
+    session().state.shownImage = std::make_shared<Bytes>(MakeDib(8, 8, 24, {}, Gradient));
+    QVERIFY(SetCurrentImage(session(), session().state.shownImage));
+    QApplication::sendEvent(view().viewport(), &click);
+    QApplication::sendEvent(view().viewport(), &click);
+    ColourDialog* colour = window_->colourDialog();
+    QVERIFY(colour && window_->findChildren<ColourDialog*>().size() == 1);
+    colour->findChildren<QSpinBox*>()[0]->stepBy(1);
+    QCOMPARE(session().state.mix.irToRed, 70);
+    colour->findChildren<QCheckBox*>()[1]->click();  // IR alone
+    QVERIFY(session().state.planes.ir && !session().state.planes.all && !colour->findChildren<QCheckBox*>()[0]->isChecked());
+    Button(*colour, "Close")->click();
+    QVERIFY(!window_->colourDialog() && !session().state.colourDialog.open);
+  }
+
+  void aboutHelpAndAPasteTooLarge() {
+    WhenModal([](QWidget& about) {
+      QCOMPARE(about.windowTitle(), QStringLiteral("Kestrel"));
+      Button(about, "Ok")->click();
+    });
+    DispatchCommand(session(), kCmdAbout);
+    DispatchCommand(session(), kCmdHelpContents);
+    auto* help = window_->findChild<QTextBrowser*>();
+    QVERIFY(help && help->toPlainText().contains("Kestrel.conf"));
+
+    QVERIFY(Show("KEPT.BMP", MakeDib(3, 2, 24, {}, Gradient)));
+    QImage huge(300000, 1000, QImage::Format_Mono);  // 37 MB here, 300 MB as a picture
+    QGuiApplication::clipboard()->setImage(huge);
+    QString text;
+    AnswerNextBox([&text](QMessageBox& box) { text = box.text(); box.accept(); });
+    DispatchCommand(session(), kCmdPasteDib);
+    QVERIFY(text.startsWith("<Clipboard> is too large to open"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (KEPT.BMP 3x2x24 RGB)"));
+  }
+
+  // Dropped files open one after another, the window painting during the pause between them.
+  void opensDroppedFilesInTurn() {
+    QList<QUrl> urls;
+    for (const char* name : {"first.bmp", "second.bmp"}) {
+      QVERIFY(WriteBitmapFile(dir_ / name, MakeDib(4, 3, 24, {}, Gradient)));
+      urls << QUrl::fromLocalFile(QString::fromStdString((dir_ / name).string()));
+    }
+    QMimeData files;
+    files.setUrls(urls);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QString duringPause;
+    QTimer::singleShot(1000, [&] { duringPause = window_->windowTitle() + (Shot().isNull() ? "" : " painted"); });
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &enter);
+    QApplication::sendEvent(window_.get(), &drop);
+    QCOMPARE(duringPause, QStringLiteral("Kestrel (SECOND.BMP 4x3x24 RGB) painted"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (FIRST.BMP 4x3x24 RGB)"));
   }
 };
 
