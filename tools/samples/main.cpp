@@ -125,11 +125,10 @@ void WritePair(SampleWriter& out, const std::string& sourceName, uint32_t time, 
                kestrel::PairSize size) {
   const kestrel::EncodedBlocks blocks = kestrel::EncodeBlocks(pixels, size.width, size, [] {});
   const kestrel::CompressorNames names = kestrel::CompressorNamesFor(sourceName);
-  out.Write(names.thumbnail,
-            samples::Concat(samples::SizedHeader(time, size.width / 4u, size.height / 4u), blocks.thumbnail));
-  out.Write(names.compressed, samples::Concat(samples::Concat(samples::SizedHeader(time, size.width, size.height),
-                                                              blocks.map),
-                                              blocks.records));
+  const Bytes thumbnailHeader = samples::SizedHeader(time, size.width / 4u, size.height / 4u);
+  const Bytes compressedHeader = samples::SizedHeader(time, size.width, size.height);
+  out.Write(names.thumbnail, samples::Concat(thumbnailHeader, blocks.thumbnail));
+  out.Write(names.compressed, samples::Concat(samples::Concat(compressedHeader, blocks.map), blocks.records));
 }
 
 // The pair of a camera picture whose loaded rows are `width` x `height` pixels.
