@@ -1,0 +1,101 @@
+// The window at work, offscreen: from nothing to the first painted picture of a camera file, and
+// an exposure change repainted from the colour table alone, each beside memcpy of the picture.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <cstdlib>
+#include <cstring>
+
+#include "scratch_folder.h"
+#include "gui/main_window.h"
+#include "gui/picture_view.h"
+#include "platform/files.h"
+#include "processing/image_dialogs.h"
+
+namespace kestrel {
+namespace {
+
+constexpr size_t kPictureBytes = 612 * 576;
+
+// A KITSAT-1 wide-angle field file with a smooth scene and no capture time (no report box).
+const std::filesystem::path& CameraFile() {
+  static bench::ScratchFolder folder;
+  static const std::filesystem::path file = [] {
+    Bytes bytes(256 + 611 * 576);
+    for (size_t i = 256; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(60 + i / 611 % 120 + i % 611 / 9);
+    const auto path = folder.path() / "KAIW0002";
+    WriteFileReplacing(path, bytes);
+    return path;
+  }();
+  return file;
+}
+
+// Counts the paints of the picture area.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+void BM_WindowToFirstPaint(benchmark::State& state) {
+  for (auto _ : state) {
+    gui::MainWindow window(CameraFile().parent_path());
+    PaintCounter counter;
+    window.view().viewport()->installEventFilter(&counter);
+    window.show();
+    window.OpenFile(CameraFile());
+    while (counter.paints == 0) QCoreApplication::processEvents();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPictureBytes));
+}
+BENCHMARK(BM_WindowToFirstPaint)->Unit(benchmark::kMillisecond);
+
+void BM_ExposureRepaint(benchmark::State& state) {
+  gui::MainWindow window(CameraFile().parent_path());
+  PaintCounter counter;
+  window.view().viewport()->installEventFilter(&counter);
+  window.show();
+  window.OpenFile(CameraFile());
+  while (counter.paints == 0) QCoreApplication::processEvents();  // on screen from here
+  OpenExposureDialog(window.session(), window.session().state.exposureLevel);
+  const uint8_t* pixels = window.view().Image().constBits();
+  int thumb = 0;
+  for (auto _ : state) {
+    ScrollExposureDialog(window.session(), ExposureScroll::Thumb, 64 + (thumb++ & 127));
+    window.view().viewport()->repaint();
+  }
+  // Every change was painted, from the very pixels first wrapped: nothing was copied.
+  if (counter.paints <= static_cast<int>(state.iterations())) state.SkipWithError("not every change was painted");
+  if (window.view().Image().constBits() != pixels) state.SkipWithError("the pixels were copied");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPictureBytes));
+}
+BENCHMARK(BM_ExposureRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_MemcpyOfPicture(benchmark::State& state) {
+  Bytes from(kPictureBytes, 7), to(kPictureBytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), from.size());
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPictureBytes));
+}
+BENCHMARK(BM_MemcpyOfPicture)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kestrel
+
+int main(int argc, char** argv) {
+  // Offscreen unless a display is asked for.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
