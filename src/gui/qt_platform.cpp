@@ -116,6 +116,7 @@ BoxAnswer QtPlatform::ShowMessageBox(std::string_view text, std::string_view cap
                                      BoxIcon icon, BoxButtons buttons) {
   QMessageBox box(MessageBoxIcon(icon), FromUtf8(caption), FromUtf8(text),
                   MessageBoxButtons(buttons), &window_);
+  box.setTextFormat(Qt::PlainText);  // word for word: a "<" in a file name is no markup
   // A box must be seen and answered even while a long operation shows the wait cursor.
   QApplication::setOverrideCursor(Qt::ArrowCursor);
   const int button = box.exec();
