@@ -28,10 +28,16 @@ QString StartPath(const FileChooserRequest& request) {
 QStringList NameFilters(const FileChooserRequest& request) {
   QStringList filters;
   for (const FileFilter& filter : request.filters) {
-    QStringList patterns;
-    for (const std::string& pattern : filter.patterns) patterns << FromUtf8(pattern);
-    filters << FromUtf8(filter.description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                   QLatin1Char(')');
+    QStringList typed, patterns;
+    for (const std::string& pattern : filter.patterns) typed << FromUtf8(pattern);
+    // Qt matches names by the file system's case; the program's patterns match either case.
+    for (const QString& pattern : typed) patterns << pattern << pattern.toLower();
+    patterns.removeDuplicates();
+    // A filter described by its own patterns is shown once.
+    const QString description = FromUtf8(filter.description);
+    filters << (description == typed.join(QLatin1Char(';'))
+                    ? patterns.join(QLatin1Char(' '))
+                    : description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
   }
   return filters;
 }
@@ -101,7 +107,11 @@ std::optional<FileChoice> RunFileChooser(QWidget& owner, const FileChooserReques
       panel->setVisible(false);
       auto* unfold = new QPushButton(QStringLiteral("Format>>"));
       unfold->setCheckable(true);
-      QObject::connect(unfold, &QPushButton::toggled, panel, &QWidget::setVisible);
+      QObject::connect(unfold, &QPushButton::toggled, &dialog, [&dialog, panel](bool open) {
+        const int width = panel->sizeHint().width() + dialog.layout()->spacing();
+        panel->setVisible(open);
+        dialog.resize(dialog.width() + (open ? width : -width), dialog.height());
+      });
       grid->addWidget(unfold, grid->rowCount(), 0);
       grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
     }
