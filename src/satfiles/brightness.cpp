@@ -74,11 +74,16 @@ BrightnessOutcome AnalyseAndCorrectBrightness(std::span<uint8_t> pixels,
   const int64_t after = outcome.afterSplitMean;
   const int64_t difference = std::abs(after - mean);
   if (difference < kMaxCompensatedDifference) {
+    // Below 24 x split / rows, so a byte; the bytes saturate at black and white.
     const auto adjustment =
-        static_cast<int>(((static_cast<uint64_t>(difference) * split) % 65536) / rows);
-    const int signedAdjustment = after > mean ? -adjustment : adjustment;
-    for (uint64_t i = uint64_t{split} * rowLength; i < area; ++i)
-      pixels[i] = static_cast<uint8_t>(std::clamp(pixels[i] + signedAdjustment, 0, 255));
+        static_cast<uint8_t>(((static_cast<uint64_t>(difference) * split) % 65536) / rows);
+    const std::span<uint8_t> beyond = pixels.first(area).subspan(uint64_t{split} * rowLength);
+    if (after > mean) {
+      for (uint8_t& v : beyond) v = static_cast<uint8_t>(v > adjustment ? v - adjustment : 0);
+    } else {
+      const auto highest = static_cast<uint8_t>(255 - adjustment);
+      for (uint8_t& v : beyond) v = static_cast<uint8_t>(v < highest ? v + adjustment : 255);
+    }
   }
   SmoothSeam(pixels, split, static_cast<uint16_t>(rowLength));
   SmoothSeam(pixels, split - 5, static_cast<uint16_t>(rowLength));
@@ -87,28 +92,26 @@ BrightnessOutcome AnalyseAndCorrectBrightness(std::span<uint8_t> pixels,
 
 void SmoothSeam(std::span<uint8_t> pixels, size_t firstRow, uint16_t rowLength) {
   if (firstRow < 1 || (firstRow + 5) * rowLength > pixels.size()) return;
-  uint8_t* below = pixels.data() + (firstRow - 1) * rowLength;
+  const uint8_t* below = pixels.data() + (firstRow - 1) * rowLength;
   const uint8_t* above = pixels.data() + (firstRow + 4) * rowLength;
-  for (uint16_t x = 0; x < rowLength; ++x) {
-    const int a = below[x];
-    const int b = above[x];
-    const int m = (a + b) / 2;
-    for (int pass = 0; pass < kSeamPasses; ++pass) {
-      for (int k = 0; k < 4; ++k) {
-        uint8_t& c = below[size_t(k + 1) * rowLength + x];
-        const int j = k + 1;
-        int value;
-        if (a - b >= 5) {
-          const int stepped = a - j * ((a - b) / 5);
-          value = stepped > j ? stepped : 0;
-        } else if (b - a >= 5) {
-          const int stepped = a + j * ((b - a) / 5);
-          value = stepped < kRisingLimits[size_t(k)] ? stepped : 255;
-        } else {
-          value = (c + m) / 2;
-        }
-        c = static_cast<uint8_t>(value);
-      }
+  // The rows below and above never change, so a falling or rising column comes out the same
+  // in every pass and a flat one moves halfway toward the mean in each: every row takes its
+  // final values in one pass over its columns, without branches.
+  for (size_t k = 0; k < 4; ++k) {
+    uint8_t* row = pixels.data() + (firstRow + k) * rowLength;
+    const int step = static_cast<int>(k) + 1;
+    const int risingLimit = kRisingLimits[k];
+    for (size_t x = 0; x < rowLength; ++x) {
+      const int a = below[x];
+      const int b = above[x];
+      const int fall = a - step * ((a - b) / 5);
+      const int rise = a + step * ((b - a) / 5);
+      const int mean = (a + b) / 2;
+      int flat = row[x];
+      for (int pass = 0; pass < kSeamPasses; ++pass) flat = (flat + mean) / 2;
+      const int falling = fall > step ? fall : 0;
+      const int rising = rise < risingLimit ? rise : 255;
+      row[x] = static_cast<uint8_t>(a - b >= 5 ? falling : b - a >= 5 ? rising : flat);
     }
   }
 }

@@ -1,6 +1,8 @@
 #include "satfiles/single_image.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -40,13 +42,45 @@ void CopyClipped(std::span<const uint8_t> source, size_t from, std::span<uint8_t
   std::memcpy(destination.data() + start, source.data() + from, count);
 }
 
-bool ChangesAt(const uint8_t* p, size_t i) {
+// The filter's rule at position i, with the values as they are now: true when it changed.
+bool FilterSpikeAt(uint8_t* p, size_t i) {
   const int left = p[i - 1];
   const int centre = p[i];
   const int right = p[i + 1];
   const int leftStep = std::abs(centre - left);
-  return leftStep > kSpikeStep && std::abs(centre - right) > kSpikeStep &&
-         std::abs(right - left) <= leftStep;
+  if (leftStep <= kSpikeStep || std::abs(centre - right) <= kSpikeStep ||
+      std::abs(right - left) > leftStep)
+    return false;
+  p[i] = static_cast<uint8_t>((left + right) / 2);
+  return true;
+}
+
+// Positions scanned at once for spike candidates.
+constexpr size_t kSpikeScan = 64;
+
+// Index of the first of the kSpikeScan positions from `from` on that stands more than a spike
+// step away from both of its neighbours, or kSpikeScan when none does. The flags are made with
+// one comparison per step and no branches, so that the compiler makes them on vectors (and a
+// fuzzing build traces few comparisons), and are then looked through eight at a time.
+size_t FirstSpikeCandidate(const uint8_t* p, size_t from) {
+  // |a - b| > step exactly when a - b + step, taken without sign, is above 2 x step.
+  const auto steep = [](uint8_t a, uint8_t b) {
+    return static_cast<uint8_t>(static_cast<uint16_t>(a - b + kSpikeStep) > 2 * kSpikeStep);
+  };
+  std::array<uint8_t, kSpikeScan> stands;
+  for (size_t k = 0; k < kSpikeScan; ++k) {
+    const uint8_t centre = p[from + k];
+    stands[k] = steep(centre, p[from + k - 1]) & steep(centre, p[from + k + 1]);
+  }
+  for (size_t k = 0; k < kSpikeScan; k += sizeof(uint64_t)) {
+    uint64_t eight = 0;
+    std::memcpy(&eight, stands.data() + k, sizeof eight);
+    if (!eight) continue;
+    const int bit = std::endian::native == std::endian::little ? std::countr_zero(eight)
+                                                                : std::countl_zero(eight);
+    return k + static_cast<size_t>(bit) / 8;
+  }
+  return kSpikeScan;
 }
 
 void FillExposureRamp(Bytes& ramp) {
@@ -100,34 +134,19 @@ void SpikeFilter(std::span<uint8_t> bytes) {
   const size_t n = bytes.size();
   if (n < 3) return;
   uint8_t* p = bytes.data();
-  // Spikes are rare: a chunk in which no byte stands out from both of its unfiltered
-  // neighbours cannot change, as long as the byte before it did not change either.
-  constexpr size_t kChunk = 64;
-  bool previousChanged = false;
+  const size_t last = n - 1;  // the positions before it have a neighbour on both sides
+  // A position can change only when it stands out from both neighbours, or when its left
+  // neighbour has just changed: so the scan skips to the next candidate, and from a change
+  // it follows the filter position by position until a position stays.
   size_t i = 1;
-  while (i + 1 < n) {
-    if (!previousChanged && i + kChunk < n) {
-      // Byte arithmetic without widening, so that the compiler can run it on vectors.
-      uint8_t candidates = 0;
-      const uint8_t* before = p + i - 1;  // the left neighbour of the chunk's first byte
-      for (size_t k = 0; k < kChunk; ++k) {
-        const uint8_t left = before[k];
-        const uint8_t centre = before[k + 1];
-        const uint8_t right = before[k + 2];
-        const auto leftStep = static_cast<uint8_t>(centre > left ? centre - left : left - centre);
-        const auto rightStep = static_cast<uint8_t>(centre > right ? centre - right : right - centre);
-        candidates |= static_cast<uint8_t>((leftStep > kSpikeStep) & (rightStep > kSpikeStep));
-      }
-      if (!candidates) {
-        i += kChunk;
-        continue;
-      }
+  while (i < last) {
+    if (i + kSpikeScan <= last) {
+      const size_t candidate = FirstSpikeCandidate(p, i);
+      i += candidate;
+      if (candidate == kSpikeScan) continue;
     }
-    const size_t end = std::min(i + kChunk, n - 1);
-    for (; i < end; ++i) {
-      previousChanged = ChangesAt(p, i);
-      if (previousChanged) p[i] = static_cast<uint8_t>((p[i - 1] + p[i + 1]) / 2);
-    }
+    while (i < last && FilterSpikeAt(p, i)) ++i;
+    ++i;
   }
 }
 
@@ -155,6 +174,13 @@ struct LoadRecipe {
     if (skipWideAngleLead) body = body.subspan(std::min(kWideAngleSkip, body.size()));
     return body;
   }
+
+  // The spike filter's share of a pixel area: rows are placed only inside the picture, and
+  // the zeros behind it can never change, nor change the picture's last byte once the first
+  // of them is its neighbour.
+  std::span<uint8_t> PictureAndFirstZero(std::span<uint8_t> pixels) const {
+    return pixels.first(std::min(pixels.size(), pictureArea + 1));
+  }
 };
 
 struct BuiltPicture {
@@ -162,8 +188,32 @@ struct BuiltPicture {
   BrightnessOutcome brightness;
 };
 
-BuiltPicture BuildPicture(const LoadRecipe& recipe) {
-  Block dib = NewBlock(kInfoHeaderSize + kGreyColourTableSize + recipe.pixelAreaSize);
+// The loaded image: header, grey colour table and pixel area.
+size_t PictureBlockBytes(size_t pixelAreaSize) {
+  return kInfoHeaderSize + kGreyColourTableSize + pixelAreaSize;
+}
+
+// `spare` when nothing else holds it and a block of `size` bytes fits its storage without
+// leaving half of it unused; none otherwise.
+Block Reusable(Block spare, size_t size) {
+  if (spare && spare.use_count() == 1 && spare->capacity() >= size && spare->capacity() / 2 <= size)
+    return spare;
+  return {};
+}
+
+// A zero-filled block of `size` bytes, made in the storage of `spare` when nothing else holds
+// that and it is about as large: refilling pages already in use costs far less than faulting
+// in fresh ones, a few hundred kilobytes for every picture loaded.
+Block ReusedBlock(Block spare, size_t size) {
+  spare = Reusable(std::move(spare), size);
+  if (!spare) return NewBlock(size);
+  spare->assign(size, uint8_t{0});
+  return spare;
+}
+
+// The picture, in the storage of `spare` when that can be reused.
+BuiltPicture BuildPicture(const LoadRecipe& recipe, Block spare = {}) {
+  Block dib = ReusedBlock(std::move(spare), PictureBlockBytes(recipe.pixelAreaSize));
   BitmapInfoHeader header;
   header.biWidth = static_cast<int32_t>(recipe.layout.stride);
   header.biHeight = static_cast<int32_t>(recipe.layout.fileHeight & ~3u);
@@ -175,7 +225,7 @@ BuiltPicture BuildPicture(const LoadRecipe& recipe) {
   std::span<uint8_t> pixels(dib->data() + kInfoHeaderSize + kGreyColourTableSize,
                             recipe.pixelAreaSize);
   PlaceRows(recipe.Body(), pixels, {}, recipe.layout);
-  if (recipe.spikeFilter) SpikeFilter(pixels);
+  if (recipe.spikeFilter) SpikeFilter(recipe.PictureAndFirstZero(pixels));
   const BrightnessOutcome brightness =
       AnalyseAndCorrectBrightness(pixels, colourTable, recipe.layout.stride,
                                   recipe.layout.fileHeight, recipe.name, recipe.autoExposure);
@@ -192,14 +242,14 @@ BuiltPicture BuildPicture(const LoadRecipe& recipe) {
 Block BuildTopDownCopy(const LoadRecipe& recipe) {
   Block topDown = NewBlock(recipe.pixelAreaSize);
   PlaceRows(recipe.Body(), {}, *topDown, recipe.layout);
-  if (recipe.spikeFilter) SpikeFilter(*topDown);
+  if (recipe.spikeFilter) SpikeFilter(recipe.PictureAndFirstZero(*topDown));
   return topDown;
 }
 
 // The load itself; `read` gives the file's first bytes, up to the count it is asked for, or
 // none when the file cannot be read. It is called once the picture on show is released.
 template <typename ReadFile>
-Block Load(Session& session, const ReadFile& read) {
+Block Load(Session& session, size_t downloadBodySize, const ReadFile& read) {
   ImageState& s = session.state;
   IdentificationRecord& id = s.identification;
   s.processing.darkenAvailable = true;
@@ -218,7 +268,8 @@ Block Load(Session& session, const ReadFile& read) {
   // The declared size meets the picture limit before anything is released, read or allocated;
   // the largest block a load can need is the one of a file of the wrong size.
   const auto area = PictureBlockSize(stride, height);
-  const size_t largestBody = actDownload ? kActBodySize : (area ? *area : 0) + kCorruptFileSlack;
+  const size_t largestBody =
+      actDownload ? downloadBodySize : (area ? *area : 0) + kCorruptFileSlack;
   if (!area ||
       !PictureBlockSize(1, LoaderBlockSize(largestBody), kInfoHeaderSize + kGreyColourTableSize)) {
     ShowPictureTooLarge(session, ToUpperAscii(s.currentFilePath));
@@ -226,7 +277,12 @@ Block Load(Session& session, const ReadFile& read) {
   }
 
   s.fileHeaderBuffer.fill(0);
+  Block previousPicture = s.loadedImage;
   FreeCurrentImage(session);
+  // Held on only while the new picture can take over its storage.
+  const size_t smallestBody = actDownload ? downloadBodySize : *area;
+  previousPicture =
+      Reusable(std::move(previousPicture), PictureBlockBytes(LoaderBlockSize(smallestBody)));
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   const std::string& name = s.currentFilePath;
   // The file is read only as far as its header and the largest body the load can use; the
@@ -248,7 +304,7 @@ Block Load(Session& session, const ReadFile& read) {
   s.imageHeaderCopy.biHeight = static_cast<int32_t>(shownHeight);
   s.colourTableSize = kGreyColourTableSize;
 
-  const size_t bodySize = actDownload ? kActBodySize : *area + (sizeMismatch ? kCorruptFileSlack : 0);
+  const size_t bodySize = smallestBody + (sizeMismatch ? kCorruptFileSlack : 0);
   const size_t pixelAreaSize = LoaderBlockSize(bodySize);
   if (*area > pixelAreaSize) {
     ShowOutOfMemory(session);
@@ -273,7 +329,7 @@ Block Load(Session& session, const ReadFile& read) {
       .name = name});
 
   FillExposureRamp(s.exposureRamp);
-  const BuiltPicture built = BuildPicture(*recipe);
+  const BuiltPicture built = BuildPicture(*recipe, std::move(previousPicture));
   s.imageAverage = built.brightness.imageAverage;
   if (built.brightness.exposureShift != 0) {
     s.exposureLevel = built.brightness.exposureShift;
@@ -298,7 +354,7 @@ Block Load(Session& session, const ReadFile& read) {
 }  // namespace
 
 Block LoadSingleImage(Session& session) {
-  return Load(session, [&session](size_t limit) -> std::shared_ptr<const Bytes> {
+  return Load(session, kActBodySize, [&session](size_t limit) -> std::shared_ptr<const Bytes> {
     const auto path = FindFileIgnoringCase(session.currentDirectory, session.state.currentFilePath);
     auto bytes = path ? ReadFilePrefix(*path, limit) : std::nullopt;
     if (!bytes) return nullptr;
@@ -306,8 +362,9 @@ Block LoadSingleImage(Session& session) {
   });
 }
 
-Block LoadSingleImage(Session& session, std::shared_ptr<const Bytes> file) {
-  return Load(session, [&file](size_t) { return file; });
+Block LoadSingleImage(Session& session, std::shared_ptr<const Bytes> file,
+                      size_t downloadBodySize) {
+  return Load(session, downloadBodySize, [&file](size_t) { return file; });
 }
 
 }  // namespace kestrel

@@ -48,7 +48,9 @@ void SpikeFilter(std::span<uint8_t> bytes);
 // failure, after the message.
 Block LoadSingleImage(Session& session);
 // The same load from the bytes of the file named by the current file path, already in memory
-// (none: the file could not be read). They are kept, unchanged, for the copies.
-Block LoadSingleImage(Session& session, std::shared_ptr<const Bytes> file);
+// (none: the file could not be read). They are kept, unchanged, for the copies. A raw .ACT
+// download is read into `downloadBodySize` bytes of body, its picture block sized for them.
+Block LoadSingleImage(Session& session, std::shared_ptr<const Bytes> file,
+                      size_t downloadBodySize = kActBodySize);
 
 }  // namespace kestrel

@@ -184,6 +184,18 @@ TEST(LoadSingleImage, LeavesFilteredExposureCopiesRampAndFlagsForTheEditCommands
             std::tuple(0, 72, 255));
 }
 
+TEST(LoadSingleImage, ReloadsMatchAFreshLoadAndNeverOverwriteAPictureStillHeld) {
+  const Bytes file = WithCameraHeader(Body(Scene(611, 576), true, 355));
+  SessionFixture fresh, f;
+  const Bytes expected = *Load(fresh, "U5IW0001", file);
+  Load(f, "U5IW0002", Bytes(file.size(), 77));
+  // Made in the storage of the picture before it, which nothing else holds.
+  const Block held = Load(f, "U5IW0001", file);
+  EXPECT_EQ(*held, expected);
+  Load(f, "U5IW0003", Bytes(file.size(), 77));
+  EXPECT_EQ(*held, expected);
+}
+
 TEST(LoadSingleImage, RefusalsSaySoAndOnlyAnUnopenableFileReleasesThePreviousPicture) {
   struct Case {
     const char* path;
