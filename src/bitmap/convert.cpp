@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace kestrel {
 namespace {
@@ -224,22 +227,50 @@ uint16_t BinOf(const Rgb& c) {
   return static_cast<uint16_t>((c.red >> 3) << 10 | (c.green >> 3) << 5 | (c.blue >> 3));
 }
 
-void AddToBin(std::vector<Bin>& bins, const Rgb& c, uint32_t count) {
-  Bin& bin = bins[BinOf(c)];
-  bin.count += count;
-  bin.blue += uint64_t{c.blue} * count;
-  bin.green += uint64_t{c.green} * count;
-  bin.red += uint64_t{c.red} * count;
-}
+// The 5-5-5 histogram, kept sparse: only the bins a picture uses are held, each found through
+// a table of slot numbers, so that a small picture does not fill a megabyte of empty bins.
+class Histogram {
+ public:
+  // Zeroed in one go (value-initialised), not element by element.
+  Histogram() : slotOf_(std::make_unique<uint16_t[]>(size_t{1} << 15)) {}
+
+  void Add(const Rgb& c, uint32_t count) {
+    uint16_t& slot = slotOf_[BinOf(c)];
+    if (!slot) {
+      bins_.emplace_back();
+      binNumbers_.push_back(BinOf(c));
+      slot = static_cast<uint16_t>(bins_.size());
+    }
+    Bin& bin = bins_[slot - 1u];
+    bin.count += count;
+    bin.blue += uint64_t{c.blue} * count;
+    bin.green += uint64_t{c.green} * count;
+    bin.red += uint64_t{c.red} * count;
+  }
+  // The slot of the bin of a colour already added.
+  size_t SlotOf(const Rgb& c) const { return slotOf_[BinOf(c)] - 1u; }
+  const Bin& operator[](size_t slot) const { return bins_[slot]; }
+  size_t size() const { return bins_.size(); }
+  // Every slot, in the order of its bin's number.
+  std::vector<uint16_t> SlotsInBinOrder() const {
+    std::vector<uint16_t> slots(bins_.size());
+    for (size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<uint16_t>(i);
+    std::sort(slots.begin(), slots.end(),
+              [&](uint16_t a, uint16_t b) { return binNumbers_[a] < binNumbers_[b]; });
+    return slots;
+  }
+
+ private:
+  std::unique_ptr<uint16_t[]> slotOf_;  // by bin number: 0 for an unused bin, else its slot + 1
+  std::vector<Bin> bins_;
+  std::vector<uint16_t> binNumbers_;  // by slot
+};
 
 // Median cut over the used bins: split the box with the widest spread at its weighted median
 // until there are `wanted` boxes; each box gives its weighted mean colour.
-std::vector<Rgb> MedianCut(const std::vector<Bin>& bins, size_t wanted) {
+std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
   std::vector<Rgb> means;
-  std::vector<uint32_t> weights;
-  std::vector<uint16_t> used;
-  for (size_t i = 0; i < bins.size(); ++i)
-    if (bins[i].count) used.push_back(static_cast<uint16_t>(i));
+  std::vector<uint16_t> used = bins.SlotsInBinOrder();
   struct Box {
     size_t begin, end;
   };
@@ -372,13 +403,13 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
   std::unordered_map<uint32_t, uint8_t> exactIndex;
   std::vector<Rgb> palette;
   std::vector<uint32_t> exactCounts;
-  std::vector<Bin> bins;
+  std::optional<Histogram> histogram;
   // Neighbouring pixels mostly share their colour: only a change of colour is looked up.
   constexpr uint32_t kNoColour = UINT32_MAX;
   uint32_t lastKey = kNoColour;
   uint8_t lastIndex = 0;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t, uint32_t) {
-    if (!bins.empty()) return AddToBin(bins, c, 1);
+    if (histogram) return histogram->Add(c, 1);
     if (Key(c) != lastKey) {
       lastKey = Key(c);
       const auto found = exactIndex.find(lastKey);
@@ -386,9 +417,9 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
         lastIndex = found->second;
       } else if (palette.size() == capacity) {
         // One colour too many: the histogram takes over, counting the colours seen so far.
-        bins.resize(size_t{1} << 15);
-        for (size_t i = 0; i < palette.size(); ++i) AddToBin(bins, palette[i], exactCounts[i]);
-        return AddToBin(bins, c, 1);
+        histogram.emplace();
+        for (size_t i = 0; i < palette.size(); ++i) histogram->Add(palette[i], exactCounts[i]);
+        return histogram->Add(c, 1);
       } else {
         lastIndex = static_cast<uint8_t>(palette.size());
         exactIndex.emplace(lastKey, lastIndex);
@@ -398,15 +429,15 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
     }
     ++exactCounts[lastIndex];
   });
-  const bool exactFits = bins.empty();
-  if (!exactFits) palette = MedianCut(bins, capacity);
+  const bool exactFits = !histogram;
+  if (!exactFits) palette = MedianCut(*histogram, capacity);
   for (size_t i = 0; i < palette.size(); ++i) {
     table[4 * i + 0] = palette[i].blue;
     table[4 * i + 1] = palette[i].green;
     table[4 * i + 2] = palette[i].red;
   }
   // Otherwise each pixel takes the entry nearest to its histogram bin's mean colour.
-  std::vector<int16_t> binEntry(exactFits ? 0 : size_t{1} << 15, -1);
+  std::vector<int16_t> binEntry(exactFits ? 0 : histogram->size(), -1);
   lastKey = kNoColour;
   ForEachPixel(dib, h, [&](const Rgb& c, uint32_t y, uint32_t x) {
     uint8_t index = 0;
@@ -417,8 +448,9 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
       }
       index = lastIndex;
     } else {
-      int16_t& cached = binEntry[BinOf(c)];
-      if (cached < 0) cached = NearestEntry(palette, bins[BinOf(c)].Mean());
+      const size_t slot = histogram->SlotOf(c);
+      int16_t& cached = binEntry[slot];
+      if (cached < 0) cached = NearestEntry(palette, (*histogram)[slot].Mean());
       index = static_cast<uint8_t>(cached);
     }
     SetIndex(pixels + size_t{y} * stride, x, bitCount, index);
