@@ -1,6 +1,7 @@
 #include "satfiles/act_preview.h"
 
 #include <array>
+#include <utility>
 
 #include "session/current_image.h"
 #include "platform/files.h"
@@ -10,41 +11,26 @@
 namespace kestrel {
 namespace {
 
-struct PresetLayout {
+struct NamedPreset {
   std::string_view cliName;
   ActPreset preset;
-  uint16_t width;
-  uint16_t height;
-  uint16_t fieldGap;
-  bool interlaced;
-  bool spikeFilter;
+  ActLayout layout;
 };
 
-constexpr std::array<PresetLayout, 5> kPresets{{
-    {"uosat", ActPreset::Uosat, 611, 576, 355, true, true},
-    {"kitsat", ActPreset::Kitsat, 611, 576, 355, true, true},
-    {"kbiw", ActPreset::KitsatWide, 511, 502, 0, true, false},
-    {"tmsat", ActPreset::Tmsat, 1020, 1020, 0, false, false},
-    {"tm00", ActPreset::TmsatWideAngle, 611, 576, 0, true, false},
+constexpr std::array<NamedPreset, 5> kPresets{{
+    {"uosat", ActPreset::Uosat, {611, 576, 355, true, true}},
+    {"kitsat", ActPreset::Kitsat, {611, 576, 355, true, true}},
+    {"kbiw", ActPreset::KitsatWide, {511, 502, 0, true, false}},
+    {"tmsat", ActPreset::Tmsat, {1020, 1020, 0, false, false}},
+    {"tm00", ActPreset::TmsatWideAngle, {611, 576, 0, true, false}},
 }};
 
-}  // namespace
-
-std::optional<ActPreset> ActPresetNamed(std::string_view name) {
-  for (const PresetLayout& layout : kPresets)
-    if (layout.cliName == name) return layout.preset;
-  return std::nullopt;
-}
-
-void ApplyActPreset(IdentificationRecord& record, ActPreset preset) {
-  for (const PresetLayout& layout : kPresets) {
-    if (layout.preset != preset) continue;
-    record.fileWidth = layout.width;
-    record.fileHeight = layout.height;
-    record.fieldGap = layout.fieldGap;
-    record.interlaced = layout.interlaced;
-    record.spikeFilter = layout.spikeFilter;
-  }
+void ApplyActLayout(IdentificationRecord& record, const ActLayout& layout) {
+  record.fileWidth = layout.width;
+  record.fileHeight = layout.height;
+  record.fieldGap = layout.fieldGap;
+  record.interlaced = layout.interlaced;
+  record.spikeFilter = layout.spikeFilter;
   record.headerLength = kActHeaderLength;
   record.storedWidth = 0;
   record.storedHeight = 0;
@@ -52,13 +38,31 @@ void ApplyActPreset(IdentificationRecord& record, ActPreset preset) {
   record.leftTrim = false;
 }
 
+}  // namespace
+
+std::optional<ActPreset> ActPresetNamed(std::string_view name) {
+  for (const NamedPreset& named : kPresets)
+    if (named.cliName == name) return named.preset;
+  return std::nullopt;
+}
+
+ActLayout LayoutOf(ActPreset preset) {
+  for (const NamedPreset& named : kPresets)
+    if (named.preset == preset) return named.layout;
+  return {};
+}
+
+void ApplyActPreset(IdentificationRecord& record, ActPreset preset) {
+  ApplyActLayout(record, LayoutOf(preset));
+}
+
 namespace {
 
 // The preview with the load that `load(session)` runs.
 template <typename LoadPicture>
-bool Preview(Session& session, ActPreset preset, const LoadPicture& load) {
+bool Preview(Session& session, const ActLayout& layout, const LoadPicture& load) {
   ImageState& s = session.state;
-  ApplyActPreset(s.identification, preset);
+  ApplyActLayout(s.identification, layout);
   ResetProcessingState(session);
   s.currentFilePath = ToUpperAscii(s.currentFilePath);
   if (s.currentFilePath.find("BMP") != std::string::npos) {
@@ -76,11 +80,17 @@ bool Preview(Session& session, ActPreset preset, const LoadPicture& load) {
 }  // namespace
 
 bool PreviewActDownload(Session& session, ActPreset preset) {
-  return Preview(session, preset, [](Session& s) { return LoadSingleImage(s); });
+  return Preview(session, LayoutOf(preset), [](Session& s) { return LoadSingleImage(s); });
 }
 
 bool PreviewActDownload(Session& session, ActPreset preset, std::shared_ptr<const Bytes> file) {
-  return Preview(session, preset, [&file](Session& s) { return LoadSingleImage(s, file); });
+  return PreviewActDownload(session, LayoutOf(preset), std::move(file));
+}
+
+bool PreviewActDownload(Session& session, const ActLayout& layout,
+                        std::shared_ptr<const Bytes> file) {
+  return Preview(session, layout,
+                 [&](Session& s) { return LoadSingleImage(s, file, layout.bodySize); });
 }
 
 }  // namespace kestrel

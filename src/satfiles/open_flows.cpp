@@ -63,14 +63,18 @@ OpenResult OpenSpectralSet(Session& session) {
   return OpenResult::Shown;
 }
 
-bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names) {
+namespace {
+
+// The composition, from the colour set that `load` leaves in the loaded image.
+template <typename LoadSet>
+bool Compose(Session& session, const LoadSet& load) {
   ImageState& s = session.state;
   s.mix = MixCoefficients{};
   s.planes = PlaneSelection{};
   s.processing.colourSetShown = true;
   s.processing.singleImageShown = false;
   s.pixelAdjustAvailable = false;
-  s.shownImage = LoadSpectralSet(session, names);
+  s.shownImage = load();
   if (!s.shownImage) {
     session.platform.CloseLoadingLog();
     return false;
@@ -89,6 +93,17 @@ bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names)
   SetCurrentImage(session, s.shownImage);
   ApplyAutomaticCompensation(session, true);
   return true;
+}
+
+}  // namespace
+
+bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names) {
+  return Compose(session, [&] { return LoadSpectralSet(session, names); });
+}
+
+bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names,
+                      const std::array<std::span<const uint8_t>, 3>& planes) {
+  return Compose(session, [&] { return LoadSpectralSet(session, names, planes); });
 }
 
 OpenResult OpenSingleSatelliteFile(Session& session, OpenOrigin origin, bool colourSets) {

@@ -4,6 +4,8 @@
 // the colour-set composition that the spectral-set open and the set decompression end with.
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace kestrel {
@@ -40,5 +42,8 @@ OpenResult OpenSpectralSet(Session& session);
 // green byte turned half round, the composite copied, mixed, and lightened or darkened by the
 // automatic compensation. False, with the loading window closed, when nothing could be built.
 bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names);
+// The same for the three plane files' bytes, already in memory.
+bool ComposeColourSet(Session& session, const std::array<std::string, 3>& names,
+                      const std::array<std::span<const uint8_t>, 3>& planes);
 
 }  // namespace kestrel

@@ -91,7 +91,13 @@ std::optional<ComposedSet> ComposeSpectralSet(const std::array<std::span<const u
   return set;
 }
 
-Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names) {
+namespace {
+
+// The load itself: `sizeOf(k)` gives the size of plane file k (none when it cannot be opened),
+// `read(k, count)` up to its first `count` bytes.
+template <typename SizeOf, typename Read>
+Block Load(Session& session, const std::array<std::string, 3>& names, const SizeOf& sizeOf,
+           const Read& read) {
   ImageState& s = session.state;
   if (!CompressedFileAdvice(session, s.currentFilePath)) return {};
   FreeCurrentImage(session);
@@ -100,13 +106,10 @@ Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names)
   s.imageAverage = 0;
   const IdentificationRecord& id = s.identification;
 
-  std::array<std::filesystem::path, 3> paths;
   std::array<uint64_t, 3> sizes{};
   for (size_t k = 0; k < 3; ++k) {
-    const auto path = FindFileIgnoringCase(session.currentDirectory, names[k]);
-    const auto size = path ? RegularFileSize(*path) : std::nullopt;
+    const std::optional<uint64_t> size = sizeOf(k);
     if (!size) return ShowErrorBox(session, "Can't open file %s", names[k].c_str()), Block{};
-    paths[k] = *path;
     sizes[k] = *size;
   }
   const uint64_t expected = id.ExpectedFileSize();
@@ -133,7 +136,7 @@ Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names)
   std::array<Bytes, 3> buffers;
   for (size_t k = 0; k < 3; ++k) {
     const size_t offset = k == 0 ? registration.planeOneOffset : 0;
-    const auto contents = ReadFilePrefix(paths[k], id.headerLength + bufferSize - offset);
+    const std::optional<Bytes> contents = read(k, id.headerLength + bufferSize - offset);
     if (!contents)
       return ShowErrorBox(session, "Can't open file %s", names[k].c_str()), Block{};
     const size_t header = std::min<size_t>(contents->size(), id.headerLength);
@@ -164,6 +167,29 @@ Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names)
   s.processing.sharpenHiDefUsed = s.processing.sharpenPreviewUsed = false;
   s.loadedImage = set->dib;
   return s.loadedImage;
+}
+
+}  // namespace
+
+Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names) {
+  std::array<std::filesystem::path, 3> paths;
+  const auto sizeOf = [&](size_t k) -> std::optional<uint64_t> {
+    const auto path = FindFileIgnoringCase(session.currentDirectory, names[k]);
+    if (!path) return std::nullopt;
+    paths[k] = *path;
+    return RegularFileSize(*path);
+  };
+  return Load(session, names, sizeOf, [&](size_t k, size_t count) { return ReadFilePrefix(paths[k], count); });
+}
+
+Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names,
+                      const std::array<std::span<const uint8_t>, 3>& planes) {
+  const auto sizeOf = [&](size_t k) -> std::optional<uint64_t> { return planes[k].size(); };
+  const auto read = [&](size_t k, size_t count) -> std::optional<Bytes> {
+    const auto prefix = planes[k].first(std::min(count, planes[k].size()));
+    return Bytes(prefix.begin(), prefix.end());
+  };
+  return Load(session, names, sizeOf, read);
 }
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -57,5 +58,8 @@ std::optional<ComposedSet> ComposeSpectralSet(const std::array<std::span<const u
 // identification record describing them), composes them, derives the automatic compensation
 // and leaves the picture in the loaded image; none on failure, after its message.
 Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names);
+// The same for the three plane files' bytes, already in memory; the names serve the messages.
+Block LoadSpectralSet(Session& session, const std::array<std::string, 3>& names,
+                      const std::array<std::span<const uint8_t>, 3>& planes);
 
 }  // namespace kestrel

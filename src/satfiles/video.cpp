@@ -88,12 +88,41 @@ void ForEachVideoFrame(std::span<const uint8_t> body, const VideoFormat& format,
   }
 }
 
+namespace {
+
+// The format and body of a video file's bytes, named by the current file path and described
+// by the identification record.
+VideoFile VideoFromBytes(const ImageState& s, std::span<const uint8_t> contents) {
+  const IdentificationRecord& id = s.identification;
+  VideoFile video;
+  video.format = VideoFormatFor(!s.currentFilePath.starts_with("TM5"), id.fileWidth,
+                                id.fileHeight, contents.size(), id.headerLength);
+  const auto body = contents.subspan(std::min<size_t>(id.headerLength, contents.size()));
+  video.body.assign(body.begin(), body.end());
+  return video;
+}
+
+bool Play(Session& session, const VideoFile& video) {
+  if (!PictureBlockSize(uint64_t{RoundUp4(video.format.width)}, RoundUp4(video.format.height))) {
+    ShowPictureTooLarge(session, session.state.currentFilePath);
+    return false;
+  }
+  Block frame = NewVideoFrame(video.format);
+  for (uint32_t pass = 0; pass < video.format.passes; ++pass)
+    ForEachVideoFrame(video.body, video.format, *frame, [&] {
+      SetCurrentImage(session, frame);
+      if (video.format.pauseMs) session.platform.Pause(video.format.pauseMs);
+    });
+  return true;
+}
+
+}  // namespace
+
 std::optional<VideoFile> ReadVideoFile(Session& session, const std::string& name) {
   ImageState& s = session.state;
   s.currentFilePath = ToUpperAscii(name);
   const auto path = FindFileIgnoringCase(session.currentDirectory, s.currentFilePath);
   const auto size = path ? RegularFileSize(*path) : std::nullopt;
-  const IdentificationRecord& id = s.identification;
   if (size && !PictureBlockSize(1, *size)) {
     ShowPictureTooLarge(session, s.currentFilePath);
     return std::nullopt;
@@ -103,28 +132,21 @@ std::optional<VideoFile> ReadVideoFile(Session& session, const std::string& name
     ShowErrorBox(session, "Can't open file %s", s.currentFilePath.c_str());
     return std::nullopt;
   }
-  VideoFile video;
-  video.format = VideoFormatFor(!s.currentFilePath.starts_with("TM5"), id.fileWidth,
-                                id.fileHeight, contents->size(), id.headerLength);
-  const size_t header = std::min<size_t>(id.headerLength, contents->size());
-  video.body.assign(contents->begin() + static_cast<std::ptrdiff_t>(header), contents->end());
-  return video;
+  return VideoFromBytes(s, *contents);
 }
 
 bool PlayTmsatVideo(Session& session, const std::string& name) {
-  auto video = ReadVideoFile(session, name);
-  if (!video) return false;
-  if (!PictureBlockSize(uint64_t{RoundUp4(video->format.width)}, RoundUp4(video->format.height))) {
+  const auto video = ReadVideoFile(session, name);
+  return video && Play(session, *video);
+}
+
+bool PlayTmsatVideo(Session& session, const std::string& name, std::span<const uint8_t> file) {
+  session.state.currentFilePath = ToUpperAscii(name);
+  if (!PictureBlockSize(1, file.size())) {
     ShowPictureTooLarge(session, session.state.currentFilePath);
     return false;
   }
-  Block frame = NewVideoFrame(video->format);
-  for (uint32_t pass = 0; pass < video->format.passes; ++pass)
-    ForEachVideoFrame(video->body, video->format, *frame, [&] {
-      SetCurrentImage(session, frame);
-      if (video->format.pauseMs) session.platform.Pause(video->format.pauseMs);
-    });
-  return true;
+  return Play(session, VideoFromBytes(session.state, file));
 }
 
 }  // namespace kestrel

@@ -39,6 +39,8 @@ void ForEachVideoFrame(std::span<const uint8_t> body, const VideoFormat& format,
 // Plays the video file `name` in the session's directory: every frame shown for its pause,
 // through the Platform, and the last one left on show. False when the file cannot be read.
 bool PlayTmsatVideo(Session& session, const std::string& name);
+// The same for the video file's bytes, already in memory.
+bool PlayTmsatVideo(Session& session, const std::string& name, std::span<const uint8_t> file);
 
 // Reads the video file for one pass: its format and its body; none after the message.
 struct VideoFile {
