@@ -12,7 +12,7 @@ namespace {
 // same code at any size, and a few bytes of RLE may describe a picture of hundreds of
 // megabytes, whose zero-filled blocks would cost the fuzzer a second each for nothing new;
 // such headers are still read and checked against the picture limit.
-constexpr uint64_t kConvertedPixelLimit = uint64_t{1} << 18;
+constexpr uint64_t kConvertedPixelLimit = uint64_t{1} << 10;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

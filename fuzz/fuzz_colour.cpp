@@ -1,81 +1,110 @@
-// Colour sets and video through the open path, then the colour commands on what came of them.
-// The first byte chooses the route and the commands, the next two the planes' width and height
-// (carried in their headers as decoded planes carry them); the rest is the planes' pixels or
-// the video file.
+// Colour sets and video from memory, then the colour commands on what came of them. The first
+// byte chooses the route, the next two the width and height of the planes or the frames
+// (carried in a header as decoded files carry them), the fourth two commands; the rest is the
+// planes' pixels or the video's frames.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "base/command_ids.h"
-#include "fuzz_folder.h"
+#include "in_memory.h"
 #include "platform/scripted_platform.h"
 #include "processing/image_commands.h"
-#include "satfiles/identification.h"
+#include "satfiles/open_flows.h"
+#include "satfiles/single_image.h"
 #include "satfiles/video.h"
+#include "session/current_image.h"
 #include "session/session.h"
-#include "shell/open_file.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace kestrel;
 
+constexpr uint32_t kMostFrames = 8;
+const std::array<std::string, 3> kPlaneNames{"TM100001.IMI", "TM200001.IMI", "TM300001.IMI"};
 
-void Write(const fs::path& file, const uint8_t* data, size_t size) {
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+// A zero-filled file of a 256-byte header that gives a picture size, as decoded files carry
+// one, and `body` bytes.
+Bytes WithSizeHeader(uint16_t width, uint16_t height, size_t body) {
+  Bytes file(kCameraHeaderLength + body, 0);
+  StoreU16(file.data() + 251, width);
+  StoreU16(file.data() + 253, height);
+  return file;
 }
 
-// Three planes of `width` x `height` behind a 256-byte header that gives their size; the
-// flags may cut one short.
-void WritePlanes(const fs::path& dir, uint8_t flags, uint16_t width, uint16_t height,
-                 const uint8_t* pixels, size_t count) {
-  kestrel::Bytes plane(256 + size_t{width} * height, 0);
-  kestrel::StoreU16(plane.data() + 251, width);
-  kestrel::StoreU16(plane.data() + 253, height);
+// Three planes of `width` x `height` behind a header that gives their size; the flags may cut
+// the third short.
+std::array<Bytes, 3> Planes(uint8_t flags, uint16_t width, uint16_t height,
+                            std::span<const uint8_t> pixels) {
+  std::array<Bytes, 3> planes;
   for (size_t k = 0; k < 3; ++k) {
-    for (size_t i = 256; i < plane.size() && count > 0; ++i) plane[i] = pixels[(i + 97 * k) % count];
-    const size_t size = (flags & 8) && k == 2 ? plane.size() / 2 : plane.size();
-    Write(dir / ("TM" + std::to_string(k + 1) + "00001.IMI"), plane.data(), size);
+    Bytes& plane = planes[k];
+    plane = WithSizeHeader(width, height, size_t{width} * height);
+    for (size_t i = kCameraHeaderLength; i < plane.size() && !pixels.empty(); ++i)
+      plane[i] = pixels[(i + 97 * k) % pixels.size()];
+    if ((flags & 8) && k == 2) plane.resize(plane.size() / 2);
   }
+  return planes;
+}
+
+// The set composed as the open flow composes it when all three planes have the size the
+// record expects (or, now and then, whatever their sizes), else plane 1 shown alone.
+bool Show(Session& session, uint8_t flags, const std::array<Bytes, 3>& planes) {
+  session.state.currentFilePath = kPlaneNames[0];
+  fuzz::IdentifyInMemory(session, planes[0]);
+  const uint64_t expected = session.state.identification.ExpectedFileSize();
+  const bool complete = planes[2].size() == expected;
+  if (complete || (flags & 4))
+    return ComposeColourSet(session, kPlaneNames, {planes[0], planes[1], planes[2]});
+  const Block loaded = LoadSingleImage(session, std::make_shared<const Bytes>(planes[0]));
+  return loaded && SetCurrentImage(session, loaded);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 3) return 0;
+  if (size < 4) return 0;
   const uint8_t flags = data[0];
-  const fs::path& dir = kestrel::fuzz::EmptiedFolder("colour");
-
-  kestrel::ScriptedPlatform platform;
-  kestrel::Session session(platform, dir);
+  // Small planes and frames keep every run quick: each command passes over every pixel, at a
+  // fraction of a microsecond each under the sanitizers; fuzz_spectral and fuzz_video take
+  // larger ones.
+  const auto width = static_cast<uint16_t>(data[1] % 16 + 1);
+  const auto height = static_cast<uint16_t>(data[2] % 16 + 1);
+  const uint8_t commands = data[3];
+  const std::span<const uint8_t> rest(data + 4, size - 4);
+  ScriptedPlatform platform;
+  Session session(platform, ".");
   session.sendCommand = [&](int command, int parameter) {
     int result = 1;
-    kestrel::RunImageCommand(session, command, parameter, result);
+    RunImageCommand(session, command, parameter, result);
     return result;
   };
   if (flags & 1) {
     // A video file: TM4 frames are scanned for, TM5 frames follow one another.
-    const std::string name = flags & 2 ? "TM400001.IMI" : "TM500001.IMI";
-    Write(dir / name, data + 1, size - 1);
-    session.state.currentFilePath = name;
-    if (kestrel::IdentifyImageFile(session)) kestrel::PlayTmsatVideo(session, name);
+    Bytes file = WithSizeHeader(width, height, rest.size());
+    std::copy(rest.begin(), rest.end(), file.begin() + kCameraHeaderLength);
+    const bool scanned = flags & 2;
+    // Every frame is installed as the picture on show, and a TM4 frame is scanned for through
+    // the 29000 bytes that follow it: a few frames make the point.
+    const auto format = VideoFormatFor(scanned, width, height, file.size(), kCameraHeaderLength);
+    if (format.frameCount > (scanned ? 1 : kMostFrames)) return 0;
+    session.state.currentFilePath = scanned ? "TM400001.IMI" : "TM500001.IMI";
+    fuzz::IdentifyInMemory(session, file);
+    PlayTmsatVideo(session, session.state.currentFilePath, file);
     return 0;
   }
-  // Small planes keep every run quick; the loader meets the same code at any size.
-  const auto width = static_cast<uint16_t>(data[1] % 64 + 1);
-  const auto height = static_cast<uint16_t>(data[2] % 64 + 1);
-  WritePlanes(dir, flags, width, height, data + 3, size - 3);
-  if (kestrel::OpenFromOutside(session, dir / "TM100001.IMI", true) != kestrel::OpenResult::Shown)
-    return 0;
-  constexpr std::array<int, 8> kCommands{
-      kestrel::kCmdColourClockwise, kestrel::kCmdPlaneLeft5,     kestrel::kCmdColourRefresh,
-      kestrel::kCmdSharpenHiDef,    kestrel::kCmdColourLighten, kestrel::kCmdPlaneUp1,
-      kestrel::kCmdColourRestore,   kestrel::kCmdCompEachPlane};
+  if (!Show(session, flags, Planes(flags, width, height, rest))) return 0;
+  constexpr std::array<int, 8> kCommands{kCmdColourClockwise, kCmdPlaneLeft5,     kCmdColourRefresh,
+                                         kCmdSharpenHiDef,    kCmdColourLighten,  kCmdPlaneUp1,
+                                         kCmdColourRestore,   kCmdCompEachPlane};
   session.state.planes = {.ir = (flags & 16) != 0, .red = (flags & 32) != 0, .green = (flags & 64) != 0,
                           .all = (flags & 128) != 0};
-  for (size_t i = 0; i < kCommands.size(); ++i)
-    if ((flags >> (i % 7)) & 1 || i == 2) kestrel::SendCommand(session, kCommands[i]);
+  // Two commands a run: each passes over the whole block of the set at least once.
+  SendCommand(session, kCommands[commands % kCommands.size()]);
+  SendCommand(session, kCommands[commands / kCommands.size() % kCommands.size()]);
   return 0;
 }

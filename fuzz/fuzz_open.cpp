@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "bitmap/bitmap_file.h"
+#include "in_memory.h"
 #include "platform/scripted_platform.h"
 #include "satfiles/identification.h"
 #include "satfiles/single_image.h"
@@ -35,8 +36,16 @@ constexpr std::array<std::pair<uint32_t, uint16_t>, 6> kSaveFormats{{{kCompressi
                                                                      {kCompressionRgb, 24},
                                                                      {kCompressionRle4, 4},
                                                                      {kCompressionRle8, 8}}};
-// As in fuzz_bitmap: larger pictures are read and shown, not converted.
-constexpr uint64_t kConvertedPixelLimit = uint64_t{1} << 18;
+// As in fuzz_bitmap, but lower, for each picture here goes through six conversions: larger
+// pictures are read, not shown or converted, for under the sanitizers every pixel costs each
+// pass a fraction of a microsecond, and an RLE picture on show is decoded into a block of its
+// full size. A 256-pixel row still meets the longest RLE run. Camera files likewise: one is
+// loaded only when its name, or the size at bytes 251..254, gives a picture within the limit.
+constexpr uint64_t kConvertedPixelLimit = uint64_t{1} << 8;
+
+uint64_t PixelCount(const BitmapInfoHeader& header) {
+  return uint64_t{static_cast<uint32_t>(header.biWidth)} * static_cast<uint32_t>(header.biHeight);
+}
 
 bool LooksLikeBitmap(std::span<const uint8_t> file) {
   return (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') ||
@@ -47,10 +56,13 @@ bool LooksLikeBitmap(std::span<const uint8_t> file) {
 bool Show(Session& session, std::span<const uint8_t> file) {
   if (LooksLikeBitmap(file)) {
     BitmapReadResult read = ReadBitmapBytes(file);
-    return read.dib && SetCurrentImage(session, std::move(read.dib));
+    return read.dib && PixelCount(*LoadInfoHeader(*read.dib)) <= kConvertedPixelLimit &&
+           SetCurrentImage(session, std::move(read.dib));
   }
   session.state.currentFilePath = kCameraNames[file.empty() ? 0 : file[0] % kCameraNames.size()];
-  if (!IdentifyImageFile(session)) return false;
+  fuzz::IdentifyInMemory(session, file);
+  const IdentificationRecord& id = session.state.identification;
+  if (uint64_t{id.fileWidth} * id.fileHeight > kConvertedPixelLimit) return false;
   const Block loaded =
       LoadSingleImage(session, std::make_shared<const Bytes>(file.begin(), file.end()));
   return loaded && SetCurrentImage(session, loaded);
@@ -65,9 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (session.state.current.imageDisplayable) __builtin_trap();
     return 0;
   }
-  const BitmapInfoHeader shown = *LoadInfoHeader(*session.state.current.currentDib);
-  if (uint64_t{static_cast<uint32_t>(shown.biWidth)} * static_cast<uint32_t>(shown.biHeight) >
-      kConvertedPixelLimit)
+  if (PixelCount(*LoadInfoHeader(*session.state.current.currentDib)) > kConvertedPixelLimit)
     return 0;
   for (const auto& [compression, bitCount] : kSaveFormats) {
     const Block saved = ConvertDibFormat(session, compression, bitCount);
