@@ -124,7 +124,7 @@ constexpr size_t kPictureRows = 576;
 
 // Scenes with and without a brightness jump, through both kernels and their references.
 void CheckKernelsAgainstReferences() {
-  for (size_t jumpRow : {0, 300}) {
+  for (const size_t jumpRow : {size_t{0}, size_t{300}}) {
     kestrel::Bytes picture = Scene(kPictureStride * kPictureRows);
     for (size_t i = jumpRow * kPictureStride; jumpRow && i < picture.size(); ++i)
       picture[i] = static_cast<uint8_t>(picture[i] / 2 + 20);
