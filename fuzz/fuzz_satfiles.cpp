@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < kChoiceBytes) return 0;
   const uint8_t choice = data[0];
   const uint8_t flags = data[1];
-  // Rows of up to 32 pixels, up to 64 of them: enough for both fields past a field gap, and
-  // for a brightness jump away from the top and bottom rows.
-  const auto width = static_cast<uint16_t>(data[2] % 32 + 1);
+  // Rows of up to 24 pixels, up to 64 of them: enough for both fields past a field gap, and
+  // for a brightness jump (of more than 4096 in a row's sum) away from the top and bottom rows.
+  const auto width = static_cast<uint16_t>(data[2] % 24 + 1);
   const auto height = static_cast<uint16_t>(data[3] % 64 + 1);
   const std::span<const uint8_t> body(data + kChoiceBytes, size - kChoiceBytes);
   std::string name(kNames[choice % kNames.size()]);

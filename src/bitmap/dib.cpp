@@ -1,6 +1,7 @@
 #include "bitmap/dib.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kestrel {
 namespace {
@@ -107,14 +108,14 @@ Block NewPackedDib(int32_t width, int32_t height, uint16_t bitCount) {
 }
 
 void FillGreyColourTable(Bytes& dib) {
-  uint8_t* table = dib.data() + kInfoHeaderSize;
-  for (int i = 0; i < 256; ++i) {
-    const auto grey = static_cast<uint8_t>(i);
-    table[4 * i + 0] = grey;
-    table[4 * i + 1] = grey;
-    table[4 * i + 2] = grey;
-    table[4 * i + 3] = 0;
-  }
+  // Made once, at compile time: every loader writes it into every picture.
+  static constexpr std::array<uint8_t, 1024> kGreyRamp = [] {
+    std::array<uint8_t, 1024> table{};
+    for (size_t i = 0; i < 256; ++i)
+      table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = static_cast<uint8_t>(i);
+    return table;
+  }();
+  std::copy(kGreyRamp.begin(), kGreyRamp.end(), dib.begin() + kInfoHeaderSize);
 }
 
 bool IsWellFormedDib(const Bytes& block) {

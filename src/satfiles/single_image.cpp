@@ -59,13 +59,14 @@ bool FilterSpikeAt(uint8_t* p, size_t i) {
 constexpr size_t kSpikeScan = 64;
 
 // Index of the first of the kSpikeScan positions from `from` on that stands more than a spike
-// step away from both of its neighbours, or kSpikeScan when none does. The flags are made with
-// one comparison per step and no branches, so that the compiler makes them on vectors (and a
-// fuzzing build traces few comparisons), and are then looked through eight at a time.
+// step away from both of its neighbours, or kSpikeScan when none does. The flags are made by
+// arithmetic alone, so that the compiler makes them on vectors (and a fuzzing build traces no
+// comparison per byte), and are then looked through eight at a time.
 size_t FirstSpikeCandidate(const uint8_t* p, size_t from) {
-  // |a - b| > step exactly when a - b + step, taken without sign, is above 2 x step.
+  // With t = a - b + step, |a - b| > step exactly when t or 2 x step - t is negative.
   const auto steep = [](uint8_t a, uint8_t b) {
-    return static_cast<uint8_t>(static_cast<uint16_t>(a - b + kSpikeStep) > 2 * kSpikeStep);
+    const auto t = static_cast<int16_t>(a - b + kSpikeStep);
+    return static_cast<uint8_t>(static_cast<uint16_t>(t | (2 * kSpikeStep - t)) >> 15);
   };
   std::array<uint8_t, kSpikeScan> stands;
   for (size_t k = 0; k < kSpikeScan; ++k) {
