@@ -273,48 +273,49 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
   std::vector<uint16_t> used = bins.SlotsInBinOrder();
   struct Box {
     size_t begin, end;
+    int range = 0;  // the widest spread of its colours, 0 for a box of one bin
+    int axis = 0;   // the channel it lies along
   };
-  auto channel = [&](uint16_t bin, int axis) {
-    const Rgb m = bins[bin].Mean();
+  // Every box's spread and sort reads its bins' means: worked out once per bin.
+  std::vector<Rgb> binMeans(bins.size());
+  for (size_t slot = 0; slot < bins.size(); ++slot) binMeans[slot] = bins[slot].Mean();
+  auto channel = [&](uint16_t slot, int axis) {
+    const Rgb& m = binMeans[slot];
     return axis == 0 ? m.red : axis == 1 ? m.green : m.blue;
   };
-  auto spread = [&](const Box& box, int* axisOut) {
-    int bestAxis = 0;
-    int bestRange = -1;
+  // A box measured once, when it is made: only the two halves of a split box change.
+  auto measured = [&](size_t begin, size_t end) {
+    Box box{begin, end};
+    if (end - begin < 2) return box;
+    box.range = -1;
     for (int axis = 0; axis < 3; ++axis) {
       int lo = 255, hi = 0;
-      for (size_t i = box.begin; i < box.end; ++i) {
+      for (size_t i = begin; i < end; ++i) {
         lo = std::min<int>(lo, channel(used[i], axis));
         hi = std::max<int>(hi, channel(used[i], axis));
       }
-      if (hi - lo > bestRange) {
-        bestRange = hi - lo;
-        bestAxis = axis;
+      if (hi - lo > box.range) {
+        box.range = hi - lo;
+        box.axis = axis;
       }
     }
-    *axisOut = bestAxis;
-    return bestRange;
+    return box;
   };
-  std::vector<Box> boxes{{0, used.size()}};
+  std::vector<Box> boxes{measured(0, used.size())};
   while (boxes.size() < wanted) {
     size_t pick = boxes.size();
-    int pickAxis = 0;
     int pickRange = 0;
     for (size_t b = 0; b < boxes.size(); ++b) {
-      if (boxes[b].end - boxes[b].begin < 2) continue;
-      int axis = 0;
-      const int range = spread(boxes[b], &axis);
-      if (range > pickRange) {
+      if (boxes[b].range > pickRange) {
         pick = b;
-        pickRange = range;
-        pickAxis = axis;
+        pickRange = boxes[b].range;
       }
     }
     if (pick == boxes.size()) break;  // every box is a single colour
-    Box box = boxes[pick];
+    const Box box = boxes[pick];
     std::sort(used.begin() + static_cast<ptrdiff_t>(box.begin),
               used.begin() + static_cast<ptrdiff_t>(box.end),
-              [&](uint16_t a, uint16_t b) { return channel(a, pickAxis) < channel(b, pickAxis); });
+              [&](uint16_t a, uint16_t b) { return channel(a, box.axis) < channel(b, box.axis); });
     uint64_t total = 0;
     for (size_t i = box.begin; i < box.end; ++i) total += bins[used[i]].count;
     uint64_t running = 0;
@@ -324,8 +325,8 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
       split = i + 1;
       if (2 * running >= total) break;
     }
-    boxes[pick] = {box.begin, split};
-    boxes.push_back({split, box.end});
+    boxes[pick] = measured(box.begin, split);
+    boxes.push_back(measured(split, box.end));
   }
   for (const Box& box : boxes) {
     Bin sum;
