@@ -11,13 +11,13 @@
 #include <string>
 
 #include "base/command_ids.h"
-#include "in_memory.h"
 #include "platform/scripted_platform.h"
 #include "processing/image_commands.h"
 #include "satfiles/open_flows.h"
 #include "satfiles/single_image.h"
 #include "satfiles/video.h"
 #include "session/current_image.h"
+#include "satfiles/identification.h"
 #include "session/session.h"
 
 namespace {
@@ -55,7 +55,7 @@ std::array<Bytes, 3> Planes(uint8_t flags, uint16_t width, uint16_t height,
 // record expects (or, now and then, whatever their sizes), else plane 1 shown alone.
 bool Show(Session& session, uint8_t flags, const std::array<Bytes, 3>& planes) {
   session.state.currentFilePath = kPlaneNames[0];
-  fuzz::IdentifyInMemory(session, planes[0]);
+  IdentifyImageBytes(session, planes[0]);
   const uint64_t expected = session.state.identification.ExpectedFileSize();
   const bool complete = planes[2].size() == expected;
   if (complete || (flags & 4))
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto format = VideoFormatFor(scanned, width, height, file.size(), kCameraHeaderLength);
     if (format.frameCount > (scanned ? 1 : kMostFrames)) return 0;
     session.state.currentFilePath = scanned ? "TM400001.IMI" : "TM500001.IMI";
-    fuzz::IdentifyInMemory(session, file);
+    IdentifyImageBytes(session, file);
     PlayTmsatVideo(session, session.state.currentFilePath, file);
     return 0;
   }

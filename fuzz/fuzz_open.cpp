@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "bitmap/bitmap_file.h"
-#include "in_memory.h"
 #include "platform/scripted_platform.h"
 #include "satfiles/identification.h"
 #include "satfiles/single_image.h"
@@ -60,7 +59,7 @@ bool Show(Session& session, std::span<const uint8_t> file) {
            SetCurrentImage(session, std::move(read.dib));
   }
   session.state.currentFilePath = kCameraNames[file.empty() ? 0 : file[0] % kCameraNames.size()];
-  fuzz::IdentifyInMemory(session, file);
+  IdentifyImageBytes(session, file);
   const IdentificationRecord& id = session.state.identification;
   if (uint64_t{id.fileWidth} * id.fileHeight > kConvertedPixelLimit) return false;
   const Block loaded =

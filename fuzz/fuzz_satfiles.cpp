@@ -15,7 +15,6 @@
 #include <string>
 #include <string_view>
 
-#include "in_memory.h"
 #include "platform/scripted_platform.h"
 #include "satfiles/act_preview.h"
 #include "satfiles/identification.h"
@@ -76,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     layout.bodySize = size_t{width} * height;
     PreviewActDownload(session, layout, file);
   } else {
-    fuzz::IdentifyInMemory(session, *contents);
+    IdentifyImageBytes(session, *contents);
     LoadSingleImage(session, file);
   }
   // The copies beside a loaded picture come out whole.

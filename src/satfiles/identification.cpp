@@ -189,15 +189,20 @@ bool IdentifyImageFile(Session& session) {
   const auto path = FindFileIgnoringCase(session.currentDirectory, name);
   const auto firstBytes = path ? ReadFilePrefix(*path, kCameraHeaderLength) : std::nullopt;
   if (!firstBytes) return ShowErrorBox(session, "Can't open file %s", name.c_str()) != 0;
+  IdentifyImageBytes(session, *firstBytes);
+  return true;
+}
 
+void IdentifyImageBytes(Session& session, std::span<const uint8_t> firstBytes) {
+  std::string& name = session.state.currentFilePath;
+  name = ToUpperAscii(name);
   IdentificationRecord record = IdentifyByName(name);
-  if (const auto probed = ProbeHeaderSize(*firstBytes)) {
+  if (const auto probed = ProbeHeaderSize(firstBytes)) {
     record.fileWidth = probed->width;
     record.fileHeight = probed->height;
     record.headerLength = kCameraHeaderLength;
   }
   session.state.identification = record;
-  return true;
 }
 
 }  // namespace kestrel

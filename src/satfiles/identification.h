@@ -63,5 +63,8 @@ std::string_view FileKindName(FileKind kind);
 // identification record. Shows "Can't open file %s" and returns false, leaving the record as
 // it was, when the file cannot be read.
 bool IdentifyImageFile(Session& session);
+// The same for a file already in memory: the current file path is its name, `firstBytes` at
+// least its first 256 bytes (fewer when the file is shorter).
+void IdentifyImageBytes(Session& session, std::span<const uint8_t> firstBytes);
 
 }  // namespace kestrel
