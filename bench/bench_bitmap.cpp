@@ -8,6 +8,7 @@
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
 #include "bitmap/dib.h"
+#include "grey_picture.h"
 #include "scratch_folder.h"
 
 namespace kestrel {
@@ -17,16 +18,10 @@ constexpr int32_t kSide = 1020;
 
 // An earth-like 8-bit grey picture: smooth relief with flat sea, so RLE has runs to find.
 Block Scene() {
-  Block dib = NewPackedDib(kSide, kSide, 8);
-  FillGreyColourTable(*dib);
-  uint8_t* pixels = dib->data() + PixelOffset(*LoadInfoHeader(*dib));
-  const uint32_t stride = RowLength(8, kSide);
-  for (int32_t y = 0; y < kSide; ++y)
-    for (int32_t x = 0; x < kSide; ++x) {
-      const int land = (x * 3 + y * 2) % 700 - 300 + ((x * y) >> 9) % 64;
-      pixels[size_t(y) * stride + size_t(x)] = land < 0 ? 40 : uint8_t(90 + (land >> 2) % 150);
-    }
-  return dib;
+  return bench::GreyPicture(kSide, [](int32_t x, int32_t y) {
+    const int land = (x * 3 + y * 2) % 700 - 300 + ((x * y) >> 9) % 64;
+    return land < 0 ? uint8_t{40} : uint8_t(90 + (land >> 2) % 150);
+  });
 }
 
 const std::filesystem::path& BenchFile() {

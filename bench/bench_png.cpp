@@ -13,6 +13,7 @@
 #include "bitmap/bitmap_file.h"
 #include "bitmap/dib.h"
 #include "bitmap/png_file.h"
+#include "grey_picture.h"
 #include "scratch_folder.h"
 
 namespace kestrel {
@@ -42,22 +43,16 @@ double Noise(double x, double y, uint32_t seed) {
 // Terrain as the camera sees it: fractal relief, a flat dark sea, and about one grey level of
 // sensor noise, which is what limits how far any PNG writer can pack it.
 Block Scene() {
-  Block dib = NewPackedDib(kSide, kSide, 8);
-  FillGreyColourTable(*dib);
-  uint8_t* pixels = dib->data() + PixelOffset(*LoadInfoHeader(*dib));
-  const uint32_t stride = RowLength(8, kSide);
-  for (int32_t y = 0; y < kSide; ++y)
-    for (int32_t x = 0; x < kSide; ++x) {
-      double height = 0, amplitude = 0.5;
-      for (int octave = 0; octave < 6; ++octave, amplitude /= 2) {
-        const double scale = 180.0 / (1 << octave);
-        height += amplitude * (Noise(x / scale, y / scale, uint32_t(octave)) - 0.5);
-      }
-      const double ground = height < -0.05 ? 45 : 110 + height * 260;
-      const double noise = Hash(uint32_t(x), uint32_t(y), 99) % 5 - 2.0;
-      pixels[size_t(y) * stride + size_t(x)] = uint8_t(std::clamp(ground + noise, 8.0, 250.0));
+  return bench::GreyPicture(kSide, [](int32_t x, int32_t y) {
+    double height = 0, amplitude = 0.5;
+    for (int octave = 0; octave < 6; ++octave, amplitude /= 2) {
+      const double scale = 180.0 / (1 << octave);
+      height += amplitude * (Noise(x / scale, y / scale, uint32_t(octave)) - 0.5);
     }
-  return dib;
+    const double ground = height < -0.05 ? 45 : 110 + height * 260;
+    const double noise = Hash(uint32_t(x), uint32_t(y), 99) % 5 - 2.0;
+    return uint8_t(std::clamp(ground + noise, 8.0, 250.0));
+  });
 }
 
 void BM_EncodePng(benchmark::State& state) {
