@@ -20,9 +20,21 @@ PixelBytes SelectedPlaneBytes(const PlaneSelection& planes) {
   return {3, 0, 3};
 }
 
+// The pixel bytes from `pixelStart` that the picture holds, as its header gives them: the
+// loaders' blocks run a few pages further, and nothing ever shows those.
+size_t PictureLength(const Bytes& block, size_t pixelStart) {
+  const size_t available = block.size() > pixelStart ? block.size() - pixelStart : 0;
+  const auto header = LoadInfoHeader(block);
+  if (!header || header->biSizeImage == 0) return available;
+  return std::min<size_t>(header->biSizeImage, available);
+}
+
 std::span<uint8_t> BytesBehindHeader(Bytes& block) {
-  return block.size() > kInfoHeaderSize ? std::span<uint8_t>(block).subspan(kInfoHeaderSize)
-                                        : std::span<uint8_t>();
+  return std::span<uint8_t>(block).subspan(std::min<size_t>(block.size(), kInfoHeaderSize));
+}
+
+std::span<uint8_t> PictureBytes(Bytes& block) {
+  return BytesBehindHeader(block).first(PictureLength(block, kInfoHeaderSize));
 }
 
 }  // namespace
@@ -41,10 +53,12 @@ Block MixColours(Session& session, const Block& source) {
     ShowMessage(session, "Please advise Quillon error in IDM_REFRESH", "Memory Error");
     return s.mixedColourImage;
   }
-  std::memmove(s.mixedColourImage->data(), source->data(), pixelStart);
-  MixColourPixels(std::span<const uint8_t>(*source).subspan(pixelStart),
-                  std::span<uint8_t>(*s.mixedColourImage).subspan(pixelStart, n - pixelStart),
-                  s.mix);
+  std::memmove(s.mixedColourImage->data(), source->data(), n);
+  // Every pixel starting before the last 3 bytes of the block is mixed, which is the whole
+  // picture when the block runs past it: only the picture needs the work.
+  const size_t length = std::min(n - pixelStart, PictureLength(*source, pixelStart) + 3);
+  const auto pixels = std::span<uint8_t>(*s.mixedColourImage).subspan(pixelStart, length);
+  MixColourPixels(pixels, pixels, s.mix);
   return s.mixedColourImage;
 }
 
@@ -73,8 +87,8 @@ Block CompensateColour(Session& session, const Block& block, const Compensation&
                        bool lighten) {
   if (!block) return block;
   WaitCursor wait(session.platform);
-  if (lighten) LightenColourBytes(BytesBehindHeader(*block), compensation);
-  else DarkenColourBytes(BytesBehindHeader(*block), compensation);
+  if (lighten) LightenColourBytes(PictureBytes(*block), compensation);
+  else DarkenColourBytes(PictureBytes(*block), compensation);
   SetCurrentImage(session, block);
   return block;
 }

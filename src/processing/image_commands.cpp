@@ -38,12 +38,19 @@ void ShiftPlanes(Session& session, int32_t stepInRows, int32_t stepInPixels) {
   const bool lanes[3] = {s.planes.green, s.planes.red, s.planes.ir};
   if (distance > 0 && distance < pixels) {
     uint8_t* p = block.data() + start;
-    for (size_t lane = 0; lane < 3; ++lane) {
-      if (!lanes[lane]) continue;
-      if (step > 0) {
-        for (size_t i = 0; i + distance < pixels; ++i) p[3 * i + lane] = p[3 * (i + distance) + lane];
-      } else {
-        for (size_t i = pixels - 1; i >= distance; --i) p[3 * i + lane] = p[3 * (i - distance) + lane];
+    const size_t kept = 3 * (pixels - distance);
+    if (lanes[0] && lanes[1] && lanes[2]) {
+      // All three planes move as whole pixels.
+      if (step > 0) std::memmove(p, p + 3 * distance, kept);
+      else std::memmove(p + 3 * distance, p, kept);
+    } else {
+      for (size_t lane = 0; lane < 3; ++lane) {
+        if (!lanes[lane]) continue;
+        if (step > 0) {
+          for (size_t i = 0; i + distance < pixels; ++i) p[3 * i + lane] = p[3 * (i + distance) + lane];
+        } else {
+          for (size_t i = pixels - 1; i >= distance; --i) p[3 * i + lane] = p[3 * (i - distance) + lane];
+        }
       }
     }
   }

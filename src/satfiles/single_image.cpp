@@ -8,12 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "session/current_image.h"
+#include "base/pixel_loop.h"
 #include "bitmap/dib.h"
 #include "platform/files.h"
 #include "satfiles/brightness.h"
 #include "satfiles/compressed_file_advice.h"
 #include "satfiles/identification.h"
+#include "session/current_image.h"
 #include "session/session.h"
 
 namespace kestrel {
@@ -60,8 +61,9 @@ constexpr size_t kSpikeScan = 64;
 
 // Index of the first of the kSpikeScan positions from `from` on that stands more than a spike
 // step away from both of its neighbours, or kSpikeScan when none does. The flags are made by
-// arithmetic alone, so that the compiler makes them on vectors (and a fuzzing build traces no
-// comparison per byte), and are then looked through eight at a time.
+// arithmetic alone, so that the compiler makes them on vectors, and are then looked through
+// eight at a time.
+KESTREL_PIXEL_LOOP
 size_t FirstSpikeCandidate(const uint8_t* p, size_t from) {
   // With t = a - b + step, |a - b| > step exactly when t or 2 x step - t is negative.
   const auto steep = [](uint8_t a, uint8_t b) {
@@ -84,6 +86,7 @@ size_t FirstSpikeCandidate(const uint8_t* p, size_t from) {
   return kSpikeScan;
 }
 
+KESTREL_PIXEL_LOOP
 void FillExposureRamp(Bytes& ramp) {
   ramp.assign(kExposureRampEntries * 4, 0);
   for (size_t i = 0; i < 256; ++i) {
