@@ -28,14 +28,13 @@ constexpr std::array<std::string_view, 12> kCameraNames{
     "U5IW0001.CCD", "KBIW0001.CCD", "U5DW0001.CCD", "IMT00123.CCD", "TM000100.IMI", "TM112345.IMI",
     "TM012345.IMT", "SPECIAL1",     "THUMB001",     "KBE00001",     "P1TW0001.CCD", "TM112345.IMC"};
 
-// Every depth and compression that Save Bmp offers.
-constexpr std::array<std::pair<uint32_t, uint16_t>, 6> kSaveFormats{{{kCompressionRgb, 1},
-                                                                     {kCompressionRgb, 4},
-                                                                     {kCompressionRgb, 8},
+// Every depth that Save Bmp offers. Plain 4 and 8 bits are the first half of RLE 4 and RLE 8,
+// the very same conversion, so those stand for them.
+constexpr std::array<std::pair<uint32_t, uint16_t>, 4> kSaveFormats{{{kCompressionRgb, 1},
                                                                      {kCompressionRgb, 24},
                                                                      {kCompressionRle4, 4},
                                                                      {kCompressionRle8, 8}}};
-// As in fuzz_bitmap, but lower, for each picture here goes through six conversions: larger
+// As in fuzz_bitmap, but lower, for each picture here goes through four conversions: larger
 // pictures are read, not shown or converted, for under the sanitizers every pixel costs each
 // pass a fraction of a microsecond, and an RLE picture on show is decoded into a block of its
 // full size. A 256-pixel row still meets the longest RLE run. Camera files likewise: one is

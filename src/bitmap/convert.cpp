@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
-#include <memory>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "base/pixel_loop.h"
 
 namespace kestrel {
 namespace {
@@ -196,6 +198,7 @@ uint32_t Distance(const Rgb& a, const Rgb& b) {
   return static_cast<uint32_t>(db * db + dg * dg + dr * dr);
 }
 
+KESTREL_PIXEL_LOOP
 uint8_t NearestEntry(const std::vector<Rgb>& palette, const Rgb& colour) {
   size_t best = 0;
   uint32_t bestDistance = UINT32_MAX;
@@ -227,28 +230,62 @@ uint16_t BinOf(const Rgb& c) {
   return static_cast<uint16_t>((c.red >> 3) << 10 | (c.green >> 3) << 5 | (c.blue >> 3));
 }
 
+// Keys to small numbers by open addressing in a power-of-two table at least twice as large as
+// the most keys it will hold: no allocation per key, and a small picture's table stays small.
+class KeyTable {
+ public:
+  explicit KeyTable(size_t mostKeys)
+      : keys_(std::bit_ceil(std::max<size_t>(2 * mostKeys, 16)), kEmpty),
+        values_(keys_.size()),
+        mask_(keys_.size() - 1),
+        shift_(64 - std::countr_zero(keys_.size())) {}
+
+  // The value held for `key`, and false; or `value`, now held for it, and true.
+  std::pair<uint16_t, bool> Insert(uint32_t key, uint16_t value) {
+    size_t at = Home(key);
+    for (; keys_[at] != kEmpty; at = (at + 1) & mask_)
+      if (keys_[at] == key) return {values_[at], false};
+    keys_[at] = key;
+    values_[at] = value;
+    return {value, true};
+  }
+  std::optional<uint16_t> Find(uint32_t key) const {
+    for (size_t at = Home(key); keys_[at] != kEmpty; at = (at + 1) & mask_)
+      if (keys_[at] == key) return values_[at];
+    return std::nullopt;
+  }
+
+ private:
+  static constexpr uint32_t kEmpty = UINT32_MAX;  // no colour or bin key reaches it
+  size_t Home(uint32_t key) const { return (key * 0x9E3779B97F4A7C15ull) >> shift_; }
+
+  std::vector<uint32_t> keys_;
+  std::vector<uint16_t> values_;
+  size_t mask_;
+  int shift_;
+};
+
 // The 5-5-5 histogram, kept sparse: only the bins a picture uses are held, each found through
-// a table of slot numbers, so that a small picture does not fill a megabyte of empty bins.
+// a key table, so that a small picture does not fill a megabyte of empty bins.
 class Histogram {
  public:
-  // Zeroed in one go (value-initialised), not element by element.
-  Histogram() : slotOf_(std::make_unique<uint16_t[]>(size_t{1} << 15)) {}
+  explicit Histogram(uint64_t pixels)
+      : slots_(static_cast<size_t>(std::min<uint64_t>(pixels, uint64_t{1} << 15))) {}
 
   void Add(const Rgb& c, uint32_t count) {
-    uint16_t& slot = slotOf_[BinOf(c)];
-    if (!slot) {
+    const auto [slot, fresh] = slots_.Insert(BinOf(c), static_cast<uint16_t>(bins_.size()));
+    if (fresh) {
       bins_.emplace_back();
       binNumbers_.push_back(BinOf(c));
-      slot = static_cast<uint16_t>(bins_.size());
     }
-    Bin& bin = bins_[slot - 1u];
+    Bin& bin = bins_[slot];
     bin.count += count;
     bin.blue += uint64_t{c.blue} * count;
     bin.green += uint64_t{c.green} * count;
     bin.red += uint64_t{c.red} * count;
   }
   // The slot of the bin of a colour already added.
-  size_t SlotOf(const Rgb& c) const { return slotOf_[BinOf(c)] - 1u; }
+  size_t SlotOf(const Rgb& c) const { return *slots_.Find(BinOf(c)); }
   const Bin& operator[](size_t slot) const { return bins_[slot]; }
   size_t size() const { return bins_.size(); }
   // Every slot, in the order of its bin's number.
@@ -261,13 +298,14 @@ class Histogram {
   }
 
  private:
-  std::unique_ptr<uint16_t[]> slotOf_;  // by bin number: 0 for an unused bin, else its slot + 1
+  KeyTable slots_;  // by bin number
   std::vector<Bin> bins_;
   std::vector<uint16_t> binNumbers_;  // by slot
 };
 
 // Median cut over the used bins: split the box with the widest spread at its weighted median
 // until there are `wanted` boxes; each box gives its weighted mean colour.
+KESTREL_PIXEL_LOOP
 std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
   std::vector<Rgb> means;
   std::vector<uint16_t> used = bins.SlotsInBinOrder();
@@ -279,12 +317,12 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
   // Every box's spread and sort reads its bins' means: worked out once per bin.
   std::vector<Rgb> binMeans(bins.size());
   for (size_t slot = 0; slot < bins.size(); ++slot) binMeans[slot] = bins[slot].Mean();
-  auto channel = [&](uint16_t slot, int axis) {
+  auto channel = [&](uint16_t slot, int axis) KESTREL_PIXEL_LOOP {
     const Rgb& m = binMeans[slot];
     return axis == 0 ? m.red : axis == 1 ? m.green : m.blue;
   };
   // A box measured once, when it is made: only the two halves of a split box change.
-  auto measured = [&](size_t begin, size_t end) {
+  auto measured = [&](size_t begin, size_t end) KESTREL_PIXEL_LOOP {
     Box box{begin, end};
     if (end - begin < 2) return box;
     box.range = -1;
@@ -315,7 +353,9 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
     const Box box = boxes[pick];
     std::sort(used.begin() + static_cast<ptrdiff_t>(box.begin),
               used.begin() + static_cast<ptrdiff_t>(box.end),
-              [&](uint16_t a, uint16_t b) { return channel(a, box.axis) < channel(b, box.axis); });
+              [&](uint16_t a, uint16_t b) KESTREL_PIXEL_LOOP {
+                return channel(a, box.axis) < channel(b, box.axis);
+              });
     uint64_t total = 0;
     for (size_t i = box.begin; i < box.end; ++i) total += bins[used[i]].count;
     uint64_t running = 0;
@@ -344,6 +384,7 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
 
 // Calls `visit(Rgb)` for every pixel of an uncompressed picture, row by row.
 template <typename Visit>
+KESTREL_PIXEL_LOOP
 void ForEachPixel(const Bytes& dib, const BitmapInfoHeader& h, Visit visit) {
   const auto width = static_cast<uint32_t>(h.biWidth);
   const uint32_t stride = RowLength(h.biBitCount, width);
@@ -400,8 +441,10 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
   }
 
   // The picture's own colours serve as the palette while there are few enough of them; only a
-  // picture with more colours needs the histogram (a megabyte) that median cut works on.
-  std::unordered_map<uint32_t, uint8_t> exactIndex;
+  // picture with more colours needs the histogram that median cut works on.
+  const uint64_t pixelCount = uint64_t{static_cast<uint32_t>(h.biWidth)} *
+                              static_cast<uint32_t>(std::max(h.biHeight, 0));
+  KeyTable exactIndex(capacity);
   std::vector<Rgb> palette;
   std::vector<uint32_t> exactCounts;
   std::optional<Histogram> histogram;
@@ -413,17 +456,17 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
     if (histogram) return histogram->Add(c, 1);
     if (Key(c) != lastKey) {
       lastKey = Key(c);
-      const auto found = exactIndex.find(lastKey);
-      if (found != exactIndex.end()) {
-        lastIndex = found->second;
+      const auto found = exactIndex.Find(lastKey);
+      if (found) {
+        lastIndex = static_cast<uint8_t>(*found);
       } else if (palette.size() == capacity) {
         // One colour too many: the histogram takes over, counting the colours seen so far.
-        histogram.emplace();
+        histogram.emplace(pixelCount);
         for (size_t i = 0; i < palette.size(); ++i) histogram->Add(palette[i], exactCounts[i]);
         return histogram->Add(c, 1);
       } else {
         lastIndex = static_cast<uint8_t>(palette.size());
-        exactIndex.emplace(lastKey, lastIndex);
+        exactIndex.Insert(lastKey, lastIndex);
         palette.push_back(c);
         exactCounts.push_back(0);
       }
@@ -445,7 +488,7 @@ Block ToIndexed(const Bytes& dib, const BitmapInfoHeader& h, uint16_t bitCount) 
     if (exactFits) {
       if (Key(c) != lastKey) {
         lastKey = Key(c);
-        lastIndex = exactIndex.at(lastKey);
+        lastIndex = static_cast<uint8_t>(*exactIndex.Find(lastKey));
       }
       index = lastIndex;
     } else {
