@@ -184,6 +184,7 @@ void EncodeRow(const uint8_t* indices, size_t width, bool four, Bytes& out) {
 
 // --- Palettes and depth ------------------------------------------------------------------------
 
+KESTREL_PIXEL_LOOP
 std::vector<Rgb> ColourTable(const Bytes& dib, const BitmapInfoHeader& h) {
   std::vector<Rgb> table(ColourCount(h));
   const uint8_t* p = dib.data() + kInfoHeaderSize;
@@ -241,7 +242,7 @@ class KeyTable {
         shift_(64 - std::countr_zero(keys_.size())) {}
 
   // The value held for `key`, and false; or `value`, now held for it, and true.
-  std::pair<uint16_t, bool> Insert(uint32_t key, uint16_t value) {
+  KESTREL_PIXEL_LOOP std::pair<uint16_t, bool> Insert(uint32_t key, uint16_t value) {
     size_t at = Home(key);
     for (; keys_[at] != kEmpty; at = (at + 1) & mask_)
       if (keys_[at] == key) return {values_[at], false};
@@ -249,7 +250,7 @@ class KeyTable {
     values_[at] = value;
     return {value, true};
   }
-  std::optional<uint16_t> Find(uint32_t key) const {
+  KESTREL_PIXEL_LOOP std::optional<uint16_t> Find(uint32_t key) const {
     for (size_t at = Home(key); keys_[at] != kEmpty; at = (at + 1) & mask_)
       if (keys_[at] == key) return values_[at];
     return std::nullopt;
@@ -272,7 +273,7 @@ class Histogram {
   explicit Histogram(uint64_t pixels)
       : slots_(static_cast<size_t>(std::min<uint64_t>(pixels, uint64_t{1} << 15))) {}
 
-  void Add(const Rgb& c, uint32_t count) {
+  KESTREL_PIXEL_LOOP void Add(const Rgb& c, uint32_t count) {
     const auto [slot, fresh] = slots_.Insert(BinOf(c), static_cast<uint16_t>(bins_.size()));
     if (fresh) {
       bins_.emplace_back();
@@ -289,11 +290,13 @@ class Histogram {
   const Bin& operator[](size_t slot) const { return bins_[slot]; }
   size_t size() const { return bins_.size(); }
   // Every slot, in the order of its bin's number.
-  std::vector<uint16_t> SlotsInBinOrder() const {
+  KESTREL_PIXEL_LOOP std::vector<uint16_t> SlotsInBinOrder() const {
     std::vector<uint16_t> slots(bins_.size());
     for (size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<uint16_t>(i);
     std::sort(slots.begin(), slots.end(),
-              [&](uint16_t a, uint16_t b) { return binNumbers_[a] < binNumbers_[b]; });
+              [&](uint16_t a, uint16_t b) KESTREL_PIXEL_LOOP {
+                return binNumbers_[a] < binNumbers_[b];
+              });
     return slots;
   }
 
