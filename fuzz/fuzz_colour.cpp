@@ -1,7 +1,6 @@
-// Colour sets and video from memory, then the colour commands on what came of them. The first
-// byte chooses the route, the next two the width and height of the planes or the frames
-// (carried in a header as decoded files carry them), the fourth two commands; the rest is the
-// planes' pixels or the video's frames.
+// Colour sets from memory, then the colour commands on what came of them. The first byte holds
+// flags, the next two the width and height of the planes (carried in a header as decoded files
+// carry them), the fourth two commands; the rest is the planes' pixels.
 
 #include <algorithm>
 #include <array>
@@ -15,7 +14,6 @@
 #include "processing/image_commands.h"
 #include "satfiles/open_flows.h"
 #include "satfiles/single_image.h"
-#include "satfiles/video.h"
 #include "session/current_image.h"
 #include "satfiles/identification.h"
 #include "session/session.h"
@@ -24,7 +22,6 @@ namespace {
 
 using namespace kestrel;
 
-constexpr uint32_t kMostFrames = 8;
 const std::array<std::string, 3> kPlaneNames{"TM100001.IMI", "TM200001.IMI", "TM300001.IMI"};
 
 // A zero-filled file of a 256-byte header that gives a picture size, as decoded files carry
@@ -69,9 +66,8 @@ bool Show(Session& session, uint8_t flags, const std::array<Bytes, 3>& planes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
   const uint8_t flags = data[0];
-  // Small planes and frames keep every run quick: each command passes over every pixel, at a
-  // fraction of a microsecond each under the sanitizers; fuzz_spectral and fuzz_video take
-  // larger ones.
+  // Small planes keep every run quick: each command passes over every pixel, at a fraction of
+  // a microsecond each under the sanitizers; fuzz_spectral takes larger ones.
   const auto width = static_cast<uint16_t>(data[1] % 16 + 1);
   const auto height = static_cast<uint16_t>(data[2] % 16 + 1);
   const uint8_t commands = data[3];
@@ -83,20 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RunImageCommand(session, command, parameter, result);
     return result;
   };
-  if (flags & 1) {
-    // A video file: TM4 frames are scanned for, TM5 frames follow one another.
-    Bytes file = WithSizeHeader(width, height, rest.size());
-    std::copy(rest.begin(), rest.end(), file.begin() + kCameraHeaderLength);
-    const bool scanned = flags & 2;
-    // Every frame is installed as the picture on show, and a TM4 frame is scanned for through
-    // the 29000 bytes that follow it: a few frames make the point.
-    const auto format = VideoFormatFor(scanned, width, height, file.size(), kCameraHeaderLength);
-    if (format.frameCount > (scanned ? 1 : kMostFrames)) return 0;
-    session.state.currentFilePath = scanned ? "TM400001.IMI" : "TM500001.IMI";
-    IdentifyImageBytes(session, file);
-    PlayTmsatVideo(session, session.state.currentFilePath, file);
-    return 0;
-  }
   if (!Show(session, flags, Planes(flags, width, height, rest))) return 0;
   constexpr std::array<int, 8> kCommands{kCmdColourClockwise, kCmdPlaneLeft5,     kCmdColourRefresh,
                                          kCmdSharpenHiDef,    kCmdColourLighten,  kCmdPlaneUp1,

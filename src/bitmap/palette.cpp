@@ -3,14 +3,18 @@
 namespace kestrel {
 
 Palette ColourCubePalette() {
-  Palette palette;
-  palette.reserve(256);
-  for (int blue = 0; blue < 256; blue += 64)
-    for (int green = 0; green < 256; green += 32)
-      for (int red = 0; red < 256; red += 32)
-        palette.push_back({static_cast<uint8_t>(red), static_cast<uint8_t>(green),
-                           static_cast<uint8_t>(blue), 0});
-  return palette;
+  // Built once: every 24-bit picture put on show asks for it.
+  static const Palette cube = [] {
+    Palette palette;
+    palette.reserve(256);
+    for (int blue = 0; blue < 256; blue += 64)
+      for (int green = 0; green < 256; green += 32)
+        for (int red = 0; red < 256; red += 32)
+          palette.push_back({static_cast<uint8_t>(red), static_cast<uint8_t>(green),
+                             static_cast<uint8_t>(blue), 0});
+    return palette;
+  }();
+  return cube;
 }
 
 std::optional<Palette> MakePaletteFromHeader(const BitmapInfoHeader& header,

@@ -1,9 +1,12 @@
 #include "processing/image_commands.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <span>
 
 #include "base/command_ids.h"
+#include "base/pixel_loop.h"
 #include "bitmap/dib.h"
 #include "processing/colour_set_edits.h"
 #include "processing/grey_edits.h"
@@ -19,8 +22,33 @@ void ShowShownImage(Session& session) {
   if (session.state.shownImage) SetCurrentImage(session, session.state.shownImage);
 }
 
-// Moves the selected bytes of each 3-byte pixel `step` pixels toward the start (step > 0) or
-// the end (step < 0) of the pixel area; the other bytes stay.
+// Moves the bytes of the selected lanes (0..2) of each 3-byte pixel `distance` pixels toward the
+// start, or toward the end, of `pixels`; the other bytes stay.
+KESTREL_PIXEL_LOOP
+void ShiftLanes(std::span<uint8_t> pixels, const std::array<bool, 3>& lanes, size_t distance,
+                bool towardStart) {
+  const size_t count = pixels.size() / 3;
+  if (distance == 0 || distance >= count) return;
+  uint8_t* p = pixels.data();
+  if (lanes[0] && lanes[1] && lanes[2]) {
+    // All three planes move as whole pixels.
+    const size_t kept = 3 * (count - distance);
+    if (towardStart) std::memmove(p, p + 3 * distance, kept);
+    else std::memmove(p + 3 * distance, p, kept);
+    return;
+  }
+  for (size_t lane = 0; lane < 3; ++lane) {
+    if (!lanes[lane]) continue;
+    if (towardStart) {
+      for (size_t i = 0; i + distance < count; ++i) p[3 * i + lane] = p[3 * (i + distance) + lane];
+    } else {
+      for (size_t i = count - 1; i >= distance; --i) p[3 * i + lane] = p[3 * (i - distance) + lane];
+    }
+  }
+}
+
+// Moves the selected planes `step` pixels toward the start (step > 0) or the end (step < 0) of
+// the pixel area.
 void ShiftPlanes(Session& session, int32_t stepInRows, int32_t stepInPixels) {
   ImageState& s = session.state;
   WaitCursor wait(session.platform);
@@ -30,30 +58,11 @@ void ShiftPlanes(Session& session, int32_t stepInRows, int32_t stepInPixels) {
   }
   if (s.loadedImage) s.shownImage = s.loadedImage;
   Bytes& block = *s.shownImage;
-  const size_t start = kInfoHeaderSize + size_t{s.colourTableSize};
-  const size_t pixels = block.size() > start ? (block.size() - start) / 3 : 0;
+  const size_t start = std::min(block.size(), kInfoHeaderSize + size_t{s.colourTableSize});
   const int64_t step =
       int64_t{stepInRows} * static_cast<uint16_t>(s.imageHeaderCopy.biWidth) + stepInPixels;
-  const size_t distance = static_cast<size_t>(step < 0 ? -step : step);
-  const bool lanes[3] = {s.planes.green, s.planes.red, s.planes.ir};
-  if (distance > 0 && distance < pixels) {
-    uint8_t* p = block.data() + start;
-    const size_t kept = 3 * (pixels - distance);
-    if (lanes[0] && lanes[1] && lanes[2]) {
-      // All three planes move as whole pixels.
-      if (step > 0) std::memmove(p, p + 3 * distance, kept);
-      else std::memmove(p + 3 * distance, p, kept);
-    } else {
-      for (size_t lane = 0; lane < 3; ++lane) {
-        if (!lanes[lane]) continue;
-        if (step > 0) {
-          for (size_t i = 0; i + distance < pixels; ++i) p[3 * i + lane] = p[3 * (i + distance) + lane];
-        } else {
-          for (size_t i = pixels - 1; i >= distance; --i) p[3 * i + lane] = p[3 * (i - distance) + lane];
-        }
-      }
-    }
-  }
+  ShiftLanes(std::span<uint8_t>(block).subspan(start), {s.planes.green, s.planes.red, s.planes.ir},
+             static_cast<size_t>(step < 0 ? -step : step), step > 0);
   ShowShownImage(session);
 }
 

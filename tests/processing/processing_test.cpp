@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -199,6 +200,12 @@ TEST(ImageCommands, DialogsAndColourCommandsThroughTheDispatcher) {
   PressColourButton(f.session, ColourButton::Right1);
   for (size_t p = 0; p < 4; ++p) EXPECT_EQ((*s.loadedImage)[40 + 3 * p + 2], std::max<size_t>(p, 1));
   EXPECT_EQ((*s.loadedImage)[40], 9);
+  // With every plane selected, whole pixels move; the last keeps its bytes.
+  s.planes.green = s.planes.red = s.planes.ir = true;
+  std::iota(s.loadedImage->begin() + 40, s.loadedImage->end(), uint8_t{1});
+  PressColourButton(f.session, ColourButton::Left1);
+  EXPECT_EQ(Bytes(s.loadedImage->begin() + 40, s.loadedImage->end()),
+            (Bytes{4, 5, 6, 7, 8, 9, 10, 11, 12, 10, 11, 12}));
 
   // Spinning one coefficient takes every edit box, typed values included, and selects All.
   EditMixCoefficient(f.session, 0, "12");
