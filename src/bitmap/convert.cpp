@@ -8,8 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/pixel_loop.h"
-
 namespace kestrel {
 namespace {
 
@@ -184,7 +182,6 @@ void EncodeRow(const uint8_t* indices, size_t width, bool four, Bytes& out) {
 
 // --- Palettes and depth ------------------------------------------------------------------------
 
-KESTREL_PIXEL_LOOP
 std::vector<Rgb> ColourTable(const Bytes& dib, const BitmapInfoHeader& h) {
   std::vector<Rgb> table(ColourCount(h));
   const uint8_t* p = dib.data() + kInfoHeaderSize;
@@ -199,7 +196,6 @@ uint32_t Distance(const Rgb& a, const Rgb& b) {
   return static_cast<uint32_t>(db * db + dg * dg + dr * dr);
 }
 
-KESTREL_PIXEL_LOOP
 uint8_t NearestEntry(const std::vector<Rgb>& palette, const Rgb& colour) {
   size_t best = 0;
   uint32_t bestDistance = UINT32_MAX;
@@ -242,7 +238,7 @@ class KeyTable {
         shift_(64 - std::countr_zero(keys_.size())) {}
 
   // The value held for `key`, and false; or `value`, now held for it, and true.
-  KESTREL_PIXEL_LOOP std::pair<uint16_t, bool> Insert(uint32_t key, uint16_t value) {
+  std::pair<uint16_t, bool> Insert(uint32_t key, uint16_t value) {
     size_t at = Home(key);
     for (; keys_[at] != kEmpty; at = (at + 1) & mask_)
       if (keys_[at] == key) return {values_[at], false};
@@ -250,7 +246,7 @@ class KeyTable {
     values_[at] = value;
     return {value, true};
   }
-  KESTREL_PIXEL_LOOP std::optional<uint16_t> Find(uint32_t key) const {
+  std::optional<uint16_t> Find(uint32_t key) const {
     for (size_t at = Home(key); keys_[at] != kEmpty; at = (at + 1) & mask_)
       if (keys_[at] == key) return values_[at];
     return std::nullopt;
@@ -273,7 +269,7 @@ class Histogram {
   explicit Histogram(uint64_t pixels)
       : slots_(static_cast<size_t>(std::min<uint64_t>(pixels, uint64_t{1} << 15))) {}
 
-  KESTREL_PIXEL_LOOP void Add(const Rgb& c, uint32_t count) {
+  void Add(const Rgb& c, uint32_t count) {
     const auto [slot, fresh] = slots_.Insert(BinOf(c), static_cast<uint16_t>(bins_.size()));
     if (fresh) {
       bins_.emplace_back();
@@ -290,13 +286,11 @@ class Histogram {
   const Bin& operator[](size_t slot) const { return bins_[slot]; }
   size_t size() const { return bins_.size(); }
   // Every slot, in the order of its bin's number.
-  KESTREL_PIXEL_LOOP std::vector<uint16_t> SlotsInBinOrder() const {
+  std::vector<uint16_t> SlotsInBinOrder() const {
     std::vector<uint16_t> slots(bins_.size());
     for (size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<uint16_t>(i);
     std::sort(slots.begin(), slots.end(),
-              [&](uint16_t a, uint16_t b) KESTREL_PIXEL_LOOP {
-                return binNumbers_[a] < binNumbers_[b];
-              });
+              [&](uint16_t a, uint16_t b) { return binNumbers_[a] < binNumbers_[b]; });
     return slots;
   }
 
@@ -308,7 +302,6 @@ class Histogram {
 
 // Median cut over the used bins: split the box with the widest spread at its weighted median
 // until there are `wanted` boxes; each box gives its weighted mean colour.
-KESTREL_PIXEL_LOOP
 std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
   std::vector<Rgb> means;
   std::vector<uint16_t> used = bins.SlotsInBinOrder();
@@ -320,12 +313,12 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
   // Every box's spread and sort reads its bins' means: worked out once per bin.
   std::vector<Rgb> binMeans(bins.size());
   for (size_t slot = 0; slot < bins.size(); ++slot) binMeans[slot] = bins[slot].Mean();
-  auto channel = [&](uint16_t slot, int axis) KESTREL_PIXEL_LOOP {
+  auto channel = [&](uint16_t slot, int axis) {
     const Rgb& m = binMeans[slot];
     return axis == 0 ? m.red : axis == 1 ? m.green : m.blue;
   };
   // A box measured once, when it is made: only the two halves of a split box change.
-  auto measured = [&](size_t begin, size_t end) KESTREL_PIXEL_LOOP {
+  auto measured = [&](size_t begin, size_t end) {
     Box box{begin, end};
     if (end - begin < 2) return box;
     box.range = -1;
@@ -356,9 +349,7 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
     const Box box = boxes[pick];
     std::sort(used.begin() + static_cast<ptrdiff_t>(box.begin),
               used.begin() + static_cast<ptrdiff_t>(box.end),
-              [&](uint16_t a, uint16_t b) KESTREL_PIXEL_LOOP {
-                return channel(a, box.axis) < channel(b, box.axis);
-              });
+              [&](uint16_t a, uint16_t b) { return channel(a, box.axis) < channel(b, box.axis); });
     uint64_t total = 0;
     for (size_t i = box.begin; i < box.end; ++i) total += bins[used[i]].count;
     uint64_t running = 0;
@@ -387,7 +378,6 @@ std::vector<Rgb> MedianCut(const Histogram& bins, size_t wanted) {
 
 // Calls `visit(Rgb)` for every pixel of an uncompressed picture, row by row.
 template <typename Visit>
-KESTREL_PIXEL_LOOP
 void ForEachPixel(const Bytes& dib, const BitmapInfoHeader& h, Visit visit) {
   const auto width = static_cast<uint32_t>(h.biWidth);
   const uint32_t stride = RowLength(h.biBitCount, width);

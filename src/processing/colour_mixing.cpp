@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/pixel_loop.h"
-
 namespace kestrel {
 
-KESTREL_PIXEL_LOOP
 void MixColourPixels(std::span<const uint8_t> source, std::span<uint8_t> target,
                      const MixCoefficients& mix) {
   const size_t length = std::min(source.size(), target.size());

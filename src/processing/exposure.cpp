@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/pixel_loop.h"
-
 namespace kestrel {
 namespace {
 
@@ -29,7 +27,6 @@ int Amount(const Compensation& c, int byteIndex, int value) {
 
 // One table per pixel byte, then one lookup per byte.
 template <typename Rule>
-KESTREL_PIXEL_LOOP
 void Transform(std::span<uint8_t> pixels, const Compensation& compensation, Rule rule) {
   uint8_t tables[3][256];
   for (int k = 0; k < 3; ++k)

@@ -6,7 +6,6 @@
 #include <span>
 
 #include "base/command_ids.h"
-#include "base/pixel_loop.h"
 #include "bitmap/dib.h"
 #include "processing/colour_set_edits.h"
 #include "processing/grey_edits.h"
@@ -24,7 +23,6 @@ void ShowShownImage(Session& session) {
 
 // Moves the bytes of the selected lanes (0..2) of each 3-byte pixel `distance` pixels toward the
 // start, or toward the end, of `pixels`; the other bytes stay.
-KESTREL_PIXEL_LOOP
 void ShiftLanes(std::span<uint8_t> pixels, const std::array<bool, 3>& lanes, size_t distance,
                 bool towardStart) {
   const size_t count = pixels.size() / 3;

@@ -1,10 +1,7 @@
 #include "processing/rotation.h"
 
-#include "base/pixel_loop.h"
-
 namespace kestrel {
 
-KESTREL_PIXEL_LOOP
 void RotatePixels(std::span<const uint8_t> source, std::span<uint8_t> target, uint32_t width,
                   uint32_t height, PixelBytes bytes, Turn turn) {
   const uint64_t area = uint64_t{width} * height * bytes.size;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/pixel_loop.h"
-
 namespace kestrel {
 namespace {
 
@@ -26,7 +24,6 @@ uint8_t Sharpened(uint16_t centre, uint16_t windowSum, uint16_t area, uint16_t a
 // The window is a template argument for the commands' sizes, so the sum unrolls and the whole
 // row goes through in vector steps.
 template <size_t N>
-KESTREL_PIXEL_LOOP
 void SharpenRow(const uint16_t* column, const uint8_t* centre, uint8_t* result, size_t count,
                 uint16_t amount) {
   constexpr auto area = static_cast<uint16_t>(N * N);
@@ -37,7 +34,6 @@ void SharpenRow(const uint16_t* column, const uint8_t* centre, uint8_t* result, 
   }
 }
 
-KESTREL_PIXEL_LOOP
 void SharpenRowAnySize(const uint16_t* column, const uint8_t* centre, uint8_t* result,
                        size_t count, size_t n, uint16_t amount) {
   switch (n) {
@@ -63,7 +59,6 @@ SharpenGeometry SharpenGeometryFor(uint16_t width, uint16_t height, bool colourS
   return {(colourSet ? 9u : 3u) * groups, height - window, window};
 }
 
-KESTREL_PIXEL_LOOP
 void SharpenPixels(std::span<uint8_t> pixels, const SharpenGeometry& g, uint8_t amount,
                    const std::function<void()>& progressStep) {
   const size_t n = g.window;

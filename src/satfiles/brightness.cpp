@@ -4,8 +4,6 @@
 #include <array>
 #include <cstdlib>
 
-#include "base/pixel_loop.h"
-
 namespace kestrel {
 namespace {
 
@@ -20,14 +18,12 @@ constexpr int kMidGrey = 127;
 constexpr int kSeamPasses = 10;
 constexpr std::array<int, 4> kRisingLimits{254, 254, 252, 251};
 
-KESTREL_PIXEL_LOOP
 uint32_t RowSum(const uint8_t* row, uint32_t length) {
   uint32_t sum = 0;
   for (uint32_t x = 0; x < length; ++x) sum += row[x];
   return sum;
 }
 
-KESTREL_PIXEL_LOOP
 void ShiftGreyTable(std::span<uint8_t> table, int shift) {
   for (int i = 0; i < 256; ++i) {
     const auto grey = static_cast<uint8_t>(std::clamp(i + shift, 0, 255));

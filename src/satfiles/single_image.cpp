@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "base/pixel_loop.h"
 #include "bitmap/dib.h"
 #include "platform/files.h"
 #include "satfiles/brightness.h"
@@ -63,7 +62,6 @@ constexpr size_t kSpikeScan = 64;
 // step away from both of its neighbours, or kSpikeScan when none does. The flags are made by
 // arithmetic alone, so that the compiler makes them on vectors, and are then looked through
 // eight at a time.
-KESTREL_PIXEL_LOOP
 size_t FirstSpikeCandidate(const uint8_t* p, size_t from) {
   // With t = a - b + step, |a - b| > step exactly when t or 2 x step - t is negative.
   const auto steep = [](uint8_t a, uint8_t b) {
@@ -86,7 +84,6 @@ size_t FirstSpikeCandidate(const uint8_t* p, size_t from) {
   return kSpikeScan;
 }
 
-KESTREL_PIXEL_LOOP
 void FillExposureRamp(Bytes& ramp) {
   ramp.assign(kExposureRampEntries * 4, 0);
   for (size_t i = 0; i < 256; ++i) {
