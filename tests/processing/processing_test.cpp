@@ -35,6 +35,11 @@ TEST(MixColourPixels, MixesEachBandByItsPercentages) {
     EXPECT_EQ((Pixel{target[0], target[1], target[2]}), c.out);
     EXPECT_EQ((Pixel{target[3], target[4], target[5]}), (Pixel{9, 9, 9}));
   }
+  // A typed percentage as large as an edit box takes saturates; it never overflows.
+  std::vector<uint8_t> source{2, 2, 2, 0, 0, 0}, target(6);
+  const int32_t most = INT32_MAX;
+  MixColourPixels(source, target, MixCoefficients{most, most, most, most, most});
+  EXPECT_EQ((Pixel{target[0], target[1], target[2]}), (Pixel{255, 255, 255}));
 }
 
 TEST(RotatePixels, TurnsAQuarterEitherWay) {
