@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/block.h"
+#include "base/text.h"
 #include "location/record_fields.h"
 
 namespace kestrel {
@@ -23,6 +24,24 @@ constexpr std::array<SatelliteRow, 6> kSatelliteTable{{
     {"TM", "TO-31"},
 }};
 
+struct CatalogueRow {
+  std::string_view designation;
+  uint32_t catalogueNumber;
+};
+
+// Numbers of the public satellite catalogue (NORAD/USSPACECOM; international designators
+// 1991-050B, 1992-052B, 1993-061F, 1993-061G and 1998-043D). KO-23's was checked against the
+// amateur-satellite pages of dk3wn.info, the others against the catalogue's own listing.
+// PoSAT-1 is named "POSAT" in the ground-station files and PO-28 by its OSCAR number.
+constexpr std::array<CatalogueRow, 6> kCatalogue{{
+    {"UO-22", 21575},
+    {"KO-23", 22077},
+    {"KO-25", 22828},
+    {"POSAT", 22829},
+    {"PO-28", 22829},
+    {"TO-31", 25396},
+}};
+
 // Where the name may run to: the record's own bytes, up to the first field.
 constexpr size_t kNameFieldWidth = element_field::kEpochRevolution;
 
@@ -33,6 +52,13 @@ std::optional<std::string_view> SatelliteForFile(std::string_view fileName) {
   for (const SatelliteRow& row : kSatelliteTable)
     if (fileName.find(row.nameContains) != std::string_view::npos) designation = row.designation;
   return designation;
+}
+
+std::optional<uint32_t> CatalogueNumberOf(std::string_view designation) {
+  const std::string upper = ToUpperAscii(designation);
+  for (const CatalogueRow& row : kCatalogue)
+    if (row.designation == upper) return row.catalogueNumber;
+  return std::nullopt;
 }
 
 ElementSet DecodeElementSet(std::span<const uint8_t> record) {

@@ -44,6 +44,10 @@ struct ElementSet {
 // the name tells no satellite.
 std::optional<std::string_view> SatelliteForFile(std::string_view fileName);
 
+// The satellite's number in the public satellite catalogue, by its designation ("UO-22",
+// "POSAT" or "PO-28", ...), in any case. None for a satellite the program does not know.
+std::optional<uint32_t> CatalogueNumberOf(std::string_view designation);
+
 // Decodes one record. A short (trailing) record reads as if its missing bytes were zero.
 ElementSet DecodeElementSet(std::span<const uint8_t> record);
 
