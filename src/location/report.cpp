@@ -5,12 +5,16 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/block.h"
 #include "base/text.h"
 
 namespace kestrel {
 namespace {
 
 constexpr int kAgedAfterDays = 90;
+constexpr size_t kCaptureTimeOffset = 4;
+constexpr size_t kTmsatCaptureTimeOffset = 16;
+constexpr std::string_view kTmsatPrefix = "TM";
 constexpr int kWithheldFromDays = 365;
 
 std::string TextAt(const FileHeader& header, size_t offset, size_t length, size_t capacity) {
@@ -37,9 +41,14 @@ std::string_view WarningFor(ReportStatus status) {
   return {};
 }
 
-std::tm UtcCalendarFields(uint32_t secondsSince1970) {
+uint32_t HeaderCaptureTime(const FileHeader& header, std::string_view fileName) {
+  return LoadU32(header.data() +
+                 (fileName.starts_with(kTmsatPrefix) ? kTmsatCaptureTimeOffset : kCaptureTimeOffset));
+}
+
+std::tm UtcCalendarFields(int64_t secondsSince1970) {
   // Converted in UTC directly: the process's time zone is never touched.
-  const std::time_t t = secondsSince1970;
+  const std::time_t t = static_cast<std::time_t>(secondsSince1970);
   std::tm utc{};
   gmtime_r(&t, &utc);
   return utc;

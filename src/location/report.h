@@ -37,8 +37,12 @@ inline constexpr std::string_view kWarning12Months =
 // The warning a status carries; empty for a current report.
 std::string_view WarningFor(ReportStatus status);
 
+// The capture time a camera file's header holds: seconds since 1970, UTC; 0 for none. TMSat
+// files keep it further in.
+uint32_t HeaderCaptureTime(const std::array<uint8_t, 256>& header, std::string_view fileName);
+
 // The calendar fields of a moment given as seconds since 1970, in UTC.
-std::tm UtcCalendarFields(uint32_t secondsSince1970);
+std::tm UtcCalendarFields(int64_t secondsSince1970);
 // "Mon Sep 07 10:20:30 1998\n": 24 characters and a line break.
 std::string CaptureDateText(const std::tm& utc);
 
