@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "satfiles/repeated_blocks.h"
 #include "terrain.h"
+#include "tle_history.h"
 #include "wisp_files.h"
 
 namespace {
@@ -303,5 +304,6 @@ int main(int argc, char** argv) {
   WriteKeywordFiles(out);
   WriteActDownloads(out);
   const bool wispFilesWritten = samples::WriteWispFiles(dir);
-  return out.failed() || !wispFilesWritten ? 1 : 0;
+  const bool historyWritten = samples::WriteTwoLineElementHistory(dir);
+  return out.failed() || !wispFilesWritten || !historyWritten ? 1 : 0;
 }

@@ -11,11 +11,6 @@
 namespace samples {
 namespace {
 
-struct NamedElementSet {
-  std::string_view name;
-  kestrel::ElementSet set;
-};
-
 // Element sets a few days older than each satellite's sample picture (see capture_times.cpp).
 // Source: the NORAD two-line sets of the time as AMSAT distributed them, written down from
 // memory, not copied from an archive: mean motion, decay, inclination and eccentricity are
@@ -27,15 +22,19 @@ struct NamedElementSet {
 const NamedElementSet kElementSets[] = {
     // UoSat-5 (UO-22), NORAD 21575, 1991-050B; epoch 1996 day 70.45 (10 March 1996).
     {"UO-22", {24400, 70.45, 0.00000020, 98.4600, 148.4464, 0.0008, 90.0, 330.75,
-               14.3716, 96}},
+               14.3716, 96}, 21575, "91050B"},
     // KITSAT-1 (KO-23), NORAD 22077, 1992-052B; epoch 1994 day 150.52 (30 May 1994).
-    {"KO-23", {8464, 150.52, -0.00000037, 66.0800, 10.0, 0.0015, 90.0, 358.50, 12.8629, 94}},
+    {"KO-23", {8464, 150.52, -0.00000037, 66.0800, 10.0, 0.0015, 90.0, 358.50, 12.8629, 94},
+     22077, "92052B"},
     // KITSAT-2 (KO-25), NORAD 22828, 1993-061F; epoch 1996 day 229.38 (16 August 1996).
-    {"KO-25", {15065, 229.38, 0.00000016, 98.5700, 303.5925, 0.0010, 90.0, 52.50, 14.2803, 96}},
+    {"KO-25", {15065, 229.38, 0.00000016, 98.5700, 303.5925, 0.0010, 90.0, 52.50, 14.2803, 96},
+     22828, "93061F"},
     // PoSAT-1 (PO-28), NORAD 22829, 1993-061G; epoch 1997 day 39.61 (8 February 1997).
-    {"POSAT", {17579, 39.61, 0.00000015, 98.5700, 119.7908, 0.0010, 90.0, 273.00, 14.2806, 97}},
+    {"POSAT", {17579, 39.61, 0.00000015, 98.5700, 119.7908, 0.0010, 90.0, 273.00, 14.2806, 97},
+     22829, "93061G"},
     // TMSAT-1 (TO-31), NORAD 25396, 1998-043D; epoch 1999 day 140.29 (20 May 1999).
-    {"TO-31", {4467, 140.29, 0.00000025, 98.7700, 214.1140, 0.0002, 90.0, 348.00, 14.2266, 99}},
+    {"TO-31", {4467, 140.29, 0.00000025, 98.7700, 214.1140, 0.0002, 90.0, 348.00, 14.2266, 99},
+     25396, "98043D"},
 };
 
 struct NamedPlace {
@@ -109,6 +108,8 @@ bool Write(const std::filesystem::path& path, const kestrel::Bytes& bytes) {
 }
 
 }  // namespace
+
+std::span<const NamedElementSet> SampleElementSets() { return kElementSets; }
 
 bool WriteWispFiles(const std::filesystem::path& dir) {
   kestrel::Bytes elementSets;
