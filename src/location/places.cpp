@@ -1,6 +1,7 @@
 #include "location/places.h"
 
 #include <cmath>
+#include <utility>
 
 #include "location/record_fields.h"
 
@@ -15,43 +16,72 @@ constexpr double kNoDirectionWithinKm = 0.5;
 
 double ClampUnit(double value) { return std::fmax(-1.0, std::fmin(1.0, value)); }
 
+struct PlaceTerms {
+  double sinLatitude, cosLatitude;
+  double cosAngle;  // of the great-circle angle to the picture
+};
+
+PlaceTerms TermsOf(const PicturePoint& picture, double latitude, double longitude) {
+  const double phi = latitude * kDegreesToRadians;
+  const double lambda = longitude * kDegreesToRadians;
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  return {sinPhi, cosPhi,
+          ClampUnit(std::cos(lambda - picture.longitude) * picture.cosLatitude * cosPhi +
+                    picture.sinLatitude * sinPhi)};
+}
+
 }  // namespace
+
+PicturePoint::PicturePoint(double latitudeDegrees, double longitudeDegrees)
+    : latitude(latitudeDegrees * kDegreesToRadians),
+      longitude(longitudeDegrees * kDegreesToRadians),
+      sinLatitude(std::sin(latitude)),
+      cosLatitude(std::cos(latitude)) {}
+
+double AngleToPicture(const PicturePoint& picture, double latitude, double longitude) {
+  return std::acos(TermsOf(picture, latitude, longitude).cosAngle);
+}
+
+NearestPlaceResult DescribeNearestPlace(std::string name, const PicturePoint& picture,
+                                        double latitude, double longitude, double angle) {
+  const PlaceTerms place = TermsOf(picture, latitude, longitude);
+  NearestPlaceResult result{std::move(name), angle * kEarthRadiusKm, std::nullopt,
+                            std::sin(picture.longitude - longitude * kDegreesToRadians) > 0};
+  // Azimuth at the place toward the picture; undefined on top of the place or on a pole.
+  const double ratio = (picture.sinLatitude - place.sinLatitude * place.cosAngle) /
+                       (std::sin(angle) * place.cosLatitude);
+  if (result.distanceKm >= kNoDirectionWithinKm && std::isfinite(ratio))
+    result.bearingDegrees = std::acos(ClampUnit(ratio)) * kRadiansToDegrees;
+  return result;
+}
+
+std::array<double, 3> DirectionOf(double latitude, double longitude) {
+  const double phi = latitude * kDegreesToRadians;
+  const double lambda = longitude * kDegreesToRadians;
+  return {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda), std::sin(phi)};
+}
 
 std::optional<NearestPlaceResult> NearestPlace(std::span<const uint8_t> placesFile,
                                                double latitude, double longitude) {
-  const double phiP = latitude * kDegreesToRadians;
-  const double lambdaP = longitude * kDegreesToRadians;
-  const double sinPhiP = std::sin(phiP);
-  const double cosPhiP = std::cos(phiP);
-
-  std::optional<NearestPlaceResult> best;
-  double bestD = 0;
-  double bestZ = 0;
+  const PicturePoint picture(latitude, longitude);
+  const uint8_t* best = nullptr;
+  double bestAngle = 0;
   for (size_t offset = 0; offset + kPlaceRecordSize <= placesFile.size();
        offset += kPlaceRecordSize) {
     const uint8_t* record = placesFile.data() + offset;
-    const double phiQ = LoadF64(record + place_field::kLatitude) * kDegreesToRadians;
-    const double lambdaQ = LoadF64(record + place_field::kLongitude) * kDegreesToRadians;
-    if (!std::isfinite(phiQ) || !std::isfinite(lambdaQ)) continue;
-    const double sinPhiQ = std::sin(phiQ);
-    const double cosPhiQ = std::cos(phiQ);
-    const double c = ClampUnit(std::cos(lambdaQ - lambdaP) * cosPhiP * cosPhiQ + sinPhiP * sinPhiQ);
-    const double d = std::acos(c);
-    if (best && !(d < bestD)) continue;
-    // Azimuth at the place toward the picture; undefined on top of the place or on a pole.
-    const double ratio = (sinPhiP - sinPhiQ * c) / (std::sin(d) * cosPhiQ);
-    const double z = std::isfinite(ratio) ? std::acos(ClampUnit(ratio)) : NAN;
-    best = NearestPlaceResult{
-        std::string(LeadingText({record + place_field::kName, place_field::kNameWidth})), 0,
-        std::nullopt, std::sin(lambdaP - lambdaQ) > 0};
-    bestD = d;
-    bestZ = z;
+    const double placeLatitude = LoadF64(record + place_field::kLatitude);
+    const double placeLongitude = LoadF64(record + place_field::kLongitude);
+    if (!std::isfinite(placeLatitude) || !std::isfinite(placeLongitude)) continue;
+    const double angle = AngleToPicture(picture, placeLatitude, placeLongitude);
+    if (best && !(angle < bestAngle)) continue;
+    best = record;
+    bestAngle = angle;
   }
   if (!best) return std::nullopt;
-  best->distanceKm = bestD * kEarthRadiusKm;
-  if (best->distanceKm >= kNoDirectionWithinKm && std::isfinite(bestZ))
-    best->bearingDegrees = bestZ * kRadiansToDegrees;
-  return best;
+  return DescribeNearestPlace(
+      std::string(LeadingText({best + place_field::kName, place_field::kNameWidth})), picture,
+      LoadF64(best + place_field::kLatitude), LoadF64(best + place_field::kLongitude), bestAngle);
 }
 
 std::string_view CompassWord(double bearingDegrees, bool pictureLiesEast) {

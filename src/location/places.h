@@ -30,6 +30,28 @@ struct NearestPlaceResult {
   bool pictureLiesEast = false;
 };
 
+// Both searches, over a places file and over the built-in list, measure every place through
+// the three functions below, so that they agree to the last bit.
+
+// The picture's point in radians, with the sine and cosine that every place's distance reuses.
+struct PicturePoint {
+  PicturePoint(double latitudeDegrees, double longitudeDegrees);
+  double latitude, longitude;
+  double sinLatitude, cosLatitude;
+};
+
+// The great-circle angle in radians between the picture and a place (degrees).
+double AngleToPicture(const PicturePoint& picture, double latitude, double longitude);
+
+// The search's answer for the place (degrees) found nearest, `angle` from the picture.
+NearestPlaceResult DescribeNearestPlace(std::string name, const PicturePoint& picture,
+                                        double latitude, double longitude, double angle);
+
+// The point's direction from the Earth's centre, with degrees turned into radians as the
+// distances turn them: x toward 0° east on the equator, y toward 90° east, z toward the north
+// pole. Straight-line distances between directions rank places as their angles do.
+std::array<double, 3> DirectionOf(double latitude, double longitude);
+
 // The place of `placesFile` nearest to the point (degrees, longitude east in -180 … 180).
 // Ties keep the earlier place; a trailing partial record and places whose coordinates are
 // not numbers are passed over. None when the file holds no place.
