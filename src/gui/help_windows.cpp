@@ -22,6 +22,11 @@ void RunAboutDialog(QWidget& owner) {
   auto* version = new QLabel(QStringLiteral("Kestrel version " KESTREL_VERSION));
   version->setAlignment(Qt::AlignCenter);
   layout->addWidget(version);
+  auto* credit = new QLabel(QStringLiteral(
+      "Place names: <a href=\"https://www.geonames.org/\">GeoNames</a> (geonames.org), CC BY 4.0"));
+  credit->setAlignment(Qt::AlignCenter);
+  credit->setOpenExternalLinks(true);
+  layout->addWidget(credit);
   auto* ok = new QPushButton(QStringLiteral("Ok"));
   ok->setDefault(true);
   QObject::connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
