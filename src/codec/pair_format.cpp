@@ -11,7 +11,7 @@ constexpr size_t kNumberingPosition = 4;  // "1" thumbnail, "2" compressed in th
 constexpr size_t kExtensionKindPosition = 12;  // last character of ".IMT", ".IMC", ".IMI"
 
 constexpr std::string_view kCcdExtension = ".CCD";
-constexpr size_t kExtensionLength = 4;  // a dot and three characters
+constexpr size_t kLongestExtension = 4;  // a dot and three characters
 
 // `name` with the character at an ordinal position replaced; empty when the name is too short
 // to have that position, so that it names no file.
@@ -19,6 +19,19 @@ std::string WithCharacter(std::string name, size_t position, char c) {
   if (name.size() < position) return {};
   name[position - 1] = c;
   return name;
+}
+
+// `name` less its extension (a dot and at most three characters at its end), if it has one:
+// a picture saved without an extension ends in its number.
+std::string WithoutExtension(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  const bool extension = dot != std::string_view::npos && name.size() - dot <= kLongestExtension;
+  return std::string(extension ? name.substr(0, dot) : name);
+}
+
+// The compressed file of a thumbnail or source name whose third character tells the kinds apart.
+std::string CompressedNameFor(std::string_view name) {
+  return WithCharacter(WithoutExtension(name), kKindPosition, 'C');
 }
 
 }  // namespace
@@ -37,9 +50,7 @@ DecoderNames DecoderNamesFor(std::string_view thumbnailName, bool secondNumberin
     names.decoded = WithCharacter(name, kExtensionKindPosition, 'I');
     return names;
   }
-  if (name.find(kCcdExtension) != std::string::npos)
-    names.compressed =
-        WithCharacter(name.substr(0, name.size() - kExtensionLength), kKindPosition, 'C');
+  names.compressed = CompressedNameFor(name);
   const bool hasCcd = name.find("CCD") != std::string::npos;
   names.decoded =
       WithCharacter(hasCcd ? name : name + std::string(kCcdExtension), kKindPosition, 'D');
@@ -55,9 +66,7 @@ CompressorNames CompressorNamesFor(std::string_view sourceName) {
     return names;
   }
   names.thumbnail = WithCharacter(name, kKindPosition, 'T');
-  if (name.size() >= kExtensionLength)
-    names.compressed =
-        WithCharacter(name.substr(0, name.size() - kExtensionLength), kKindPosition, 'C');
+  names.compressed = CompressedNameFor(name);
   return names;
 }
 

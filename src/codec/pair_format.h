@@ -75,6 +75,8 @@ struct DecoderNames {
 DecoderNames DecoderNamesFor(std::string_view thumbnailName, bool secondNumbering);
 
 // The thumbnail and compressed names the compressor gives its outputs for a source name.
+// Outside the TMSat naming the compressed name is the source's less its extension, if it has
+// one, with "C" third: it keeps the picture's number, and the decoder finds it the same way.
 struct CompressorNames {
   std::string thumbnail;
   std::string compressed;

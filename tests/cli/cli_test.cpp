@@ -324,7 +324,7 @@ TEST(CliImprove, ColourSetsTurnsExposureAndSharpening) {
   EXPECT_EQ(run({"U5DW0001.CCD", "--rotate", "up"}), 2);
 }
 
-TEST(CliImprove, VideoFramesAndCompressedSets) {
+TEST(CliImprove, VideoFramesCompressedPairsAndSets) {
   ScratchDir dir;
   Bytes tm5(3 * 144 * 144 + 100, 0);
   for (size_t i = 0; i < tm5.size(); ++i) tm5[i] = static_cast<uint8_t>(i / (141 * 141));
@@ -347,6 +347,17 @@ TEST(CliImprove, VideoFramesAndCompressedSets) {
   EXPECT_TRUE(incomplete.err.starts_with("[Retrieved Compressed File Status] Incomplete File Set")) << incomplete.err;
   EXPECT_EQ(LoadInfoHeader(Dib(dir / "SET.BMP"))->biBitCount, 8);
   EXPECT_FALSE(fs::exists(dir / "TM100002.IMI"));
+
+  // A picture saved without an extension: its pair keeps its number and gives it back. Two
+  // levels per block, 10 apart, code exactly.
+  const auto level = [](size_t x, size_t y) { return static_cast<uint8_t>(100 + 10 * ((x / 2 + y / 2) % 2)); };
+  Bytes picture(256 + 512 * 496);
+  for (size_t i = 0; i < 512 * 496; ++i) picture[256 + i] = level(i % 512, i / 512);
+  WriteBytes(dir / "KBDW0008", picture);
+  EXPECT_EQ(Cli(dir, {"compress", "kbdw0008"}).out, "KBTW0008\nKBCW0008\n");
+  ASSERT_EQ(Cli(dir, {"decompress", "kbtw0008", "-o", "BACK.BMP"}).exitCode, 0);
+  const Bytes back = Dib(dir / "BACK.BMP");
+  for (size_t i = 0; i < 512 * 496; ++i) ASSERT_EQ(back[1064 + i], level(i % 512, 495 - i / 512)) << i;
 }
 
 // kestrel-cli where: the report on stdout and as its box line on stderr.

@@ -82,11 +82,20 @@ Block16 BlockAt(const Bytes& picture, size_t width, size_t bx) {
 }
 
 TEST(PairNames, FollowTheThumbnailOrTheSourceName) {
+  // The compressed name keeps the picture's number, with or without an extension on the source,
+  // and is the one the decoder finds from the thumbnail.
+  const std::array<std::string, 3> cases[] = {  // source, thumbnail, compressed
+      {"KBDW0008", "KBTW0008", "KBCW0008"}, {"kbdw0014.ccd", "KBTW0014.CCD", "KBCW0014"},
+      {"U5DW0003.C", "U5TW0003.C", "U5CW0003"}, {"P1DW.0001", "P1TW.0001", "P1CW.0001"},  // four after the dot
+      {"tm112345.imi", "TM112345.IMT", "TM112345.IMC"}, {"ABC", "ABT", "ABC"}, {"AB", "", ""}};
+  for (const auto& [source, thumbnail, compressed] : cases) {
+    const CompressorNames names = CompressorNamesFor(source);
+    EXPECT_EQ(std::tie(names.thumbnail, names.compressed), std::tie(thumbnail, compressed)) << source;
+    EXPECT_EQ(DecoderNamesFor(thumbnail, false).compressed, compressed) << source;
+  }
+  EXPECT_EQ(CompressorNamesFor("FB110001.IMI").thumbnail, "FBT10001.IMI");  // named like camera files
   EXPECT_EQ(DecoderNamesFor("P1TWCCD1", false).decoded, "P1DWCCD1");  // "CCD" already in the name
   EXPECT_EQ(DecoderNamesFor("TM1.IMT", false).decoded, "");          // too short for its positions
-  EXPECT_EQ(CompressorNamesFor("tm112345.imi").compressed, "TM112345.IMC");
-  EXPECT_EQ(CompressorNamesFor("FB110001.IMI").thumbnail, "FBT10001.IMI");  // named like camera files
-  EXPECT_EQ(CompressorNamesFor("ABC").compressed, "");
 }
 
 TEST(PairDecoder, FirstBlockBesideFlatBlocks) {
@@ -306,9 +315,9 @@ TEST_F(PairFlowTest, MissingAndHostileFilesGetAClearMessageAndLoseNothing) {
   EXPECT_FALSE(Decompress("U5TW0001.CCD"));
   EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"Can't open file U5TW0001.CCD"});
   EXPECT_FALSE(state.loadedImage || state.current.imageDisplayable);
-  WriteBytes(dir / "U5TW0001", kThumbnail);  // without ".CCD" no compressed name can be made
+  WriteBytes(dir / "U5TW0001", kThumbnail);  // the same pair's thumbnail without its extension
   EXPECT_FALSE(Decompress("U5TW0001"));
-  EXPECT_EQ(platform.BoxTexts().back(), "Can't open file ");
+  EXPECT_EQ(platform.BoxTexts().back(), "Can't open file U5CW0001");
   struct Case {
     Bytes thumbnail, compressed;
     const char* caption;
@@ -409,39 +418,45 @@ TEST_F(PairFlowTest, TheReportIsStampedIntoTheThumbnailThatStays) {
 }
 
 TEST_F(PairFlowTest, SaveAsCompWritesThePairThatGivesThePictureBack) {
-  const Bytes pixels = ExactlyCodablePicture(64, 32);
-  Open("KADW0001.CCD", 64, 32, pixels);
-  SaveAsComp(session);
-  EXPECT_TRUE(platform.boxes.empty()) << platform.BoxTexts()[0];
+  // Two pictures of one camera, saved with an extension and without: each pair keeps its
+  // picture's number, so neither takes the other's place.
+  const Bytes first = ExactlyCodablePicture(64, 32), second(first.rbegin(), first.rend());
+  const struct { const char *source, *thumbnail, *compressed; const Bytes& pixels; } cases[] = {
+      {"KADW0001.CCD", "KATW0001.CCD", "KACW0001", first}, {"KADW0002", "KATW0002", "KACW0002", second}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    Open(c.source, 64, 32, c.pixels);
+    SaveAsComp(session);
+    EXPECT_TRUE(platform.boxes.empty()) << platform.BoxTexts()[0];
 
-  const Bytes thumbnail = ReadBytes(dir / "KATW0001.CCD");
-  const Bytes compressed = ReadBytes(dir / "KACW0001");
-  ASSERT_EQ(thumbnail.size(), 256u + 16 * 8);
-  // Both headers are the source's with their own sizes.
-  EXPECT_EQ(Bytes(thumbnail.begin(), thumbnail.begin() + 256), CameraFile(16, 8, {}));
-  EXPECT_EQ(Bytes(compressed.begin(), compressed.begin() + 256), CameraFile(64, 32, {}));
-  const RecordedProgress& progress = *platform.progressWindows.at(0);
-  EXPECT_EQ(progress.request.title + "|" + progress.request.line, "CCD Image Compression|Now compressing the Image File");
-  EXPECT_EQ(progress.steps, 0);  // fewer than 40 rows: the bar never moves
-  EXPECT_FALSE(progress.open);
+    const Bytes thumbnail = ReadBytes(dir / c.thumbnail), compressed = ReadBytes(dir / c.compressed);
+    ASSERT_EQ(thumbnail.size(), 256u + 16 * 8);
+    // Both headers are the source's with their own sizes.
+    EXPECT_EQ(Bytes(thumbnail.begin(), thumbnail.begin() + 256), CameraFile(16, 8, {}));
+    EXPECT_EQ(Bytes(compressed.begin(), compressed.begin() + 256), CameraFile(64, 32, {}));
+    const RecordedProgress& progress = *platform.progressWindows.back();
+    EXPECT_EQ(progress.request.title + "|" + progress.request.line, "CCD Image Compression|Now compressing the Image File");
+    EXPECT_EQ(progress.steps, 0);  // fewer than 40 rows: the bar never moves
+    EXPECT_FALSE(progress.open);
 
-  // The thumbnail is on show and described.
-  EXPECT_EQ(state.currentFilePath, "KATW0001.CCD");
-  EXPECT_TRUE(state.processing.compressionDone && state.processing.singleImageShown);
-  EXPECT_EQ(LoadInfoHeader(*state.current.currentDib)->biWidth, 16);
-  EXPECT_EQ(state.exposureLevel, 255 - state.imageAverage);
-  const IdentificationRecord& id = state.identification;
-  EXPECT_EQ(std::tuple(id.fileWidth, id.fileHeight), std::tuple(16, 8));
-  EXPECT_TRUE(id.thumbnail && id.headerLength == 256 && id.autoExposure);  // auto exposure kept from the source
-  EXPECT_FALSE(id.interlaced || id.spikeFilter || id.leftTrim);
-  EXPECT_EQ(platform.cursorDepth, 0);
-
-  // With the source moved away, the pair gives the picture back exactly.
-  fs::rename(dir / "KADW0001.CCD", dir / "SOURCE.CCD");
-  state.currentFilePath = "KATW0001.CCD";
-  ASSERT_TRUE(DecompressPair(session, false));
-  const Bytes decoded = ReadBytes(dir / "KADW0001.CCD");
-  EXPECT_EQ(Bytes(decoded.begin() + 256, decoded.end()), pixels);
+    // The thumbnail is on show and described.
+    EXPECT_EQ(state.currentFilePath, c.thumbnail);
+    EXPECT_TRUE(state.processing.compressionDone && state.processing.singleImageShown);
+    EXPECT_EQ(LoadInfoHeader(*state.current.currentDib)->biWidth, 16);
+    EXPECT_EQ(state.exposureLevel, 255 - state.imageAverage);
+    const IdentificationRecord& id = state.identification;
+    EXPECT_EQ(std::tuple(id.fileWidth, id.fileHeight), std::tuple(16, 8));
+    EXPECT_TRUE(id.thumbnail && id.headerLength == 256 && id.autoExposure);  // auto exposure kept from the source
+    EXPECT_FALSE(id.interlaced || id.spikeFilter || id.leftTrim);
+    EXPECT_EQ(platform.cursorDepth, 0);
+  }
+  // With the sources moved away, Decompress finds each thumbnail's partner and shows the
+  // picture exactly.
+  for (const auto& c : cases) fs::remove(dir / c.source);
+  for (const auto& c : cases) {
+    ASSERT_TRUE(DecompressAndShow(c.thumbnail)) << c.thumbnail;
+    EXPECT_EQ(TopDownRows(*state.current.currentDib, 64, 32), c.pixels) << c.thumbnail;
+  }
 }
 
 TEST_F(PairFlowTest, ProgressStepsEveryFortiethOfTheHeightAndPartStripsAreLeftOut) {
