@@ -43,9 +43,10 @@ constexpr Field kMeanMotion{53, 63, "mean motion"};
 constexpr Field kRevolutionNumber{64, 68, "revolution number", true};
 }  // namespace line2
 
-// Columns whose decimal points a line in its columns always has, for telling text from binary.
-constexpr size_t kLine1Points[] = {24};
-constexpr size_t kLine2Points[] = {12, 21, 38, 47, 55};
+// What line 1 has in its columns whatever its values, besides its number and catalogue
+// number: enough that no binary record passes for one.
+constexpr size_t kLine1BlankColumns[] = {2, 9, 18, 33, 44, 53, 62, 64};
+constexpr size_t kLine1PointColumn = 24;  // the epoch day's
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -65,9 +66,6 @@ std::string_view Trim(std::string_view text) {
 bool StartsLine(std::string_view line, char number) {
   return line.size() >= 2 && line[0] == number && line[1] == ' ';
 }
-
-// The columns 3-7 that both lines of a set give, compared as written.
-std::string_view CatalogueColumns(std::string_view line) { return line.substr(2, 5); }
 
 // A number as written: an optional sign, then what from_chars reads in `format`, nothing else.
 std::optional<double> NumberValue(std::string_view text, std::chars_format format) {
@@ -235,17 +233,15 @@ std::string NameFrom(std::string_view line) {
   return std::string(line);
 }
 
-// Whether a line has what a line of this number has in its columns whatever the values:
-// printable columns, a catalogue number and its decimal points.
-bool HasLineShape(std::string_view line, char number, std::span<const size_t> points) {
-  if (line.size() < kLineColumns || !StartsLine(line, number)) return false;
-  for (size_t i = 0; i < kLineColumns; ++i)
-    if (!IsPrintable(line[i])) return false;
-  for (char c : Trim(CatalogueColumns(line)))
-    if (!IsDigit(c)) return false;
-  for (size_t column : points)
-    if (line[column - 1] != '.') return false;
-  return true;
+// Whether a line is a line 1 in its columns, whatever its values.
+bool HasLine1Shape(std::string_view line) {
+  if (line.size() < kLineColumns || line[0] != '1') return false;
+  const auto catalogue = Trim(line.substr(line1::kCatalogueNumber.first - 1, 5));
+  return std::all_of(line.begin(), line.begin() + kLineColumns, IsPrintable) &&
+         !catalogue.empty() && std::all_of(catalogue.begin(), catalogue.end(), IsDigit) &&
+         line[kLine1PointColumn - 1] == '.' &&
+         std::all_of(std::begin(kLine1BlankColumns), std::end(kLine1BlankColumns),
+                     [&](size_t column) { return line[column - 1] == ' '; });
 }
 
 }  // namespace
@@ -340,24 +336,14 @@ bool IsTwoLineElementText(std::span<const uint8_t> bytes) {
   constexpr size_t kLongestLine = 256;
   std::string_view text = AsText(bytes);
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-  // The next line; none when it is longer than any line of such text.
-  const auto nextLine = [&]() -> std::optional<std::string_view> {
-    const size_t length = text.substr(0, kLongestLine + 1).find('\n');
-    if (length == std::string_view::npos && text.size() > kLongestLine) return std::nullopt;
-    const std::string_view line = text.substr(0, length);
-    text.remove_prefix(std::min(line.size() + 1, text.size()));
-    return TrimEnd(line);
-  };
   for (size_t i = 0; i <= kMostLinesBeforeASet && !text.empty(); ++i) {
-    const auto line = nextLine();
-    if (!line) return false;
-    if (StartsLine(*line, '1')) {
-      const auto next = nextLine();
-      return next && HasLineShape(*line, '1', kLine1Points) &&
-             HasLineShape(*next, '2', kLine2Points) &&
-             CatalogueColumns(*line) == CatalogueColumns(*next);
-    }
-    if (!std::all_of(line->begin(), line->end(), IsPrintable)) return false;
+    const size_t length = text.substr(0, kLongestLine + 1).find('\n');
+    if (length == std::string_view::npos && text.size() > kLongestLine) return false;
+    const std::string_view line = TrimEnd(text.substr(0, length));
+    text.remove_prefix(std::min(length, text.size() - 1) + 1);
+    // The first set decides; a fault further on is for the reader to name.
+    if (StartsLine(line, '1')) return HasLine1Shape(line);
+    if (!std::all_of(line.begin(), line.end(), IsPrintable)) return false;
   }
   return false;
 }

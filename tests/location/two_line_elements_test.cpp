@@ -150,7 +150,8 @@ TEST(TwoLineElements, StopAfterAMegabyteWithoutASetAndListAThousandFaultsAtMost)
 TEST(TwoLineElements, AreToldFromTheGroundStationsRecords) {
   const std::pair<std::string, bool> texts[] = {
       {Text({"# comment", "", "UO-22", kLine1, WithWrongCheckDigit(kLine2)}), true},
-      {"", false}, {Text({kLine1}), false}, {Text({kLine1, Edited(kLine2, 3, "88889")}), false},
+      {Text({kLine1}), true},  // cut short: the reader says what is missing
+      {"", false}, {Text({kLine1.substr(0, 60)}), false}, {Text({Edited(kLine1, 18, "x")}), false},
       {Text({"a", "b", "c", "d", "e", "f", "g", "h", "i", kLine1, kLine2}), false}};
   for (const auto& [text, isText] : texts) EXPECT_EQ(IsTwoLineElementText(BytesOf(text)), isText);
   EXPECT_FALSE(IsTwoLineElementText(EncodeElementSet("1 88888U", {})));  // a name like line 1
