@@ -48,8 +48,8 @@ inline constexpr size_t kSkippedSetListLimit = 1000;
 TwoLineElementText ParseTwoLineElements(std::string_view text);
 
 // Whether the bytes are two-line element text rather than the ground station's binary
-// records: a few printable name or comment lines at most, then a line 1 and its line 2 in
-// their columns.
+// records: a few printable name or comment lines at most, then a line 1 in its columns (the
+// values and the rest of the file are left to the reader).
 bool IsTwoLineElementText(std::span<const uint8_t> bytes);
 
 // Of the sets of `catalogueNumber`, the one whose epoch lies nearest `julianDate` (the earlier
