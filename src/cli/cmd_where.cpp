@@ -1,14 +1,14 @@
-// where FILE [--kep FILE] [--obs FILE] [--no-stamp]: the image information report of a camera
-// file, printed as its box shows it; the file is stamped as the desktop program stamps it.
+// where FILE [--elements FILE] [--places FILE] [--no-stamp] [--json]: where on Earth a picture
+// was taken. The report is printed as its box shows it, and the file stamped as the desktop
+// program stamps it; --json prints the location as one object and leaves the file as it is.
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "cli/cli.h"
 #include "location/image_information.h"
-#include "platform/files.h"
+#include "location/report.h"
 #include "shell/settings.h"
 
 namespace kestrel::cli {
@@ -16,41 +16,64 @@ namespace {
 
 struct WhereOptions {
   std::string file;
-  std::string kep;
-  std::string obs;
+  std::string elements;
+  std::string places;
   bool noStamp = false;
+  bool json = false;
 } options;
 
 void DefineWhere(CLI::App& app) {
   app.add_option("FILE", options.file, "camera picture or a set's information file")->required();
-  app.add_option("--kep", options.kep, "element-set file (default: the settings' one)");
-  app.add_option("--obs", options.obs, "places file (default: the settings' one)");
+  app.add_option("--elements,--kep", options.elements,
+                 "element sets: two-line element text or a WiSP.Kep file (default: the settings')");
+  app.add_option("--places,--obs", options.places,
+                 "places: a WiSP.Obs file (default: the settings', else the built-in list)");
   app.add_flag("--no-stamp", options.noStamp, "leave the file unstamped");
+  app.add_flag("--json", options.json, "print the location as one JSON object (never stamps)");
+}
+
+void ReportSkippedSets(const std::filesystem::path& file, const std::vector<SkippedSet>& skipped) {
+  for (const SkippedSet& set : skipped)
+    Complain("%s, line %zu: %s; set skipped", file.c_str(), set.lineNumber, set.reason.c_str());
 }
 
 int RunWhere(Session& session) {
-  // As the desktop program starts: the settings find the ground-station files, then the
+  // As the desktop program starts: the settings find the element sets and places, then the
   // picture's own folder becomes the session's directory.
   LoadSettings(session);
   // The picture opens as from the command line, which leaves its header for the report; an
   // information file is reported on by itself, with no picture loaded.
   const OpenResult opened = OpenFromOutside(session, options.file);
   const std::string name = session.state.currentFilePath;
-  if (opened == OpenResult::InformationFile) {
+  if (opened == OpenResult::InformationFile && !options.json) {
     session.state.shownImage.reset();
   } else if (opened != OpenResult::Shown) {
     if (opened != OpenResult::Failed) return Complain("%s has no picture to report on", name.c_str());
     return kExitFailure;
   }
 
-  InformationRequest request{WispFilesFromSettings(session), !options.noStamp};
-  if (!options.kep.empty()) request.files.elementSetFile = std::filesystem::absolute(options.kep);
-  if (!options.obs.empty()) request.files.placesFile = std::filesystem::absolute(options.obs);
+  LocationFiles files = LocationFilesFromSettings(session);
+  if (!options.elements.empty()) files.elementSetFile = std::filesystem::absolute(options.elements);
+  if (!options.places.empty()) files.placesFile = std::filesystem::absolute(options.places);
+  const auto noCaptureTime = [&name] {
+    return Complain("%s: no report to give: its header holds no capture time", name.c_str());
+  };
 
-  const InformationOutcome outcome = ReportImageInformation(session, name, request);
+  if (options.json) {
+    const uint32_t captureTime = HeaderCaptureTime(session.state.fileHeaderBuffer, name);
+    if (captureTime == 0) return noCaptureTime();
+    const auto location = LocatePicture(session, name, captureTime, files);
+    if (!location) return kExitFailure;
+    ReportSkippedSets(files.elementSetFile, location->skippedSets);
+    std::printf("%s\n", PictureLocationJson(*location, name).c_str());
+    return kExitSuccess;
+  }
+
+  const InformationOutcome outcome =
+      ReportImageInformation(session, name, {files, !options.noStamp});
+  ReportSkippedSets(files.elementSetFile, outcome.skippedSets);
   if (outcome.result != 1) return kExitFailure;  // after the message of what stopped it
-  // Done without a report: the header holds no capture time to place the picture by.
-  if (!outcome.shownReport) return Complain("%s: no report to give: its header holds no capture time", name.c_str());
+  if (!outcome.shownReport) return noCaptureTime();
   std::printf("%s\n", outcome.shownReport->c_str());
   return kExitSuccess;
 }

@@ -4,9 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "location/element_set.h"
-#include "location/orbit.h"
-#include "location/places.h"
+#include "location/picture_location.h"
 #include "location/report.h"
 #include "platform/files.h"
 #include "session/session.h"
@@ -15,8 +13,6 @@ namespace kestrel {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr size_t kCaptureTimeOffset = 4;
-constexpr size_t kTmsatCaptureTimeOffset = 16;
 constexpr std::string_view kTmsatPrefix = "TM";
 constexpr std::string_view kInformationExtension = ".IMW";
 // TM1D0042.IMC keeps its set's information in TM0D0042.IMW.
@@ -24,69 +20,31 @@ constexpr size_t kInformationCameraPosition = 2;
 constexpr char kInformationCamera = '0';
 constexpr size_t kInformationKindPosition = 11;
 constexpr char kInformationKind = 'W';
-// Far beyond any real element-set or places file; guards memory against a hostile one.
-constexpr uint64_t kMaxGroundStationFileSize = uint64_t{64} << 20;
 constexpr std::string_view kReportCaption = "CCD Image Information";
-
-constexpr std::string_view kElementSetFileName = "WiSP.Kep";
-constexpr std::string_view kPlacesFileName = "WiSP.Obs";
 
 // The report as computed, before any stamp decides what is shown.
 struct ComposedReport {
   std::string report;     // title and, unless withheld, the position lines
   std::string placeText;  // bearing, distance and name of the nearest place
+  std::string sourceLine;  // which element set placed the picture, for two-line sets
   ReportStatus status = ReportStatus::Current;
+  std::vector<SkippedSet> skippedSets;
 };
 
-std::optional<Bytes> ReadGroundStationFile(Session& session, const fs::path& path) {
-  FileContents contents = ReadWholeFile(path, kMaxGroundStationFileSize);
-  if (contents.error == FileReadError::TooLarge) {
-    ShowErrorBox(session, "The file %s is too large", path.c_str());
-    return std::nullopt;
-  }
-  if (!contents.ok()) {
-    ShowErrorBox(session, "Cannot open file %s", path.c_str());
-    return std::nullopt;
-  }
-  return std::move(contents.bytes);
-}
-
 std::optional<ComposedReport> ComposeReport(Session& session, const std::string& fileName,
-                                            const std::tm& utc, const WispFiles& files) {
-  const auto designation = SatelliteForFile(fileName);
-  if (!designation) {
-    ShowErrorBox(session, "Cannot tell the satellite from the file name %s", fileName.c_str());
-    return std::nullopt;
-  }
-  const std::string satellite(*designation);
-  const auto elementSets = ReadGroundStationFile(session, files.elementSetFile);
-  if (!elementSets) return std::nullopt;
-  const auto elementSet = FindElementSet(*elementSets, satellite);
-  if (!elementSet) {
-    ShowErrorBox(session, "Cannot find the Element Set for %s", satellite.c_str());
-    return std::nullopt;
-  }
-  const auto location = LocateAtTime(*elementSet, utc.tm_year, utc.tm_mon, utc.tm_mday,
-                                     utc.tm_hour, utc.tm_min, utc.tm_sec);
-  if (!location) {
-    ShowErrorBox(session, "The Element Set for %s is corrupt", satellite.c_str());
-    return std::nullopt;
-  }
-  const double longitude = SignedLongitude(location->longitude);
-  const auto places = ReadGroundStationFile(session, files.placesFile);
-  if (!places) return std::nullopt;
-  const auto nearest = NearestPlace(*places, location->latitude, longitude);
-  if (!nearest) {
-    ShowErrorBox(session, "There are no places in %s", files.placesFile.c_str());
-    return std::nullopt;
-  }
-
+                                            uint32_t captureTime, const LocationFiles& files) {
+  const auto location = LocatePicture(session, fileName, captureTime, files);
+  if (!location) return std::nullopt;
   ComposedReport composed;
   composed.status = StatusForEpochAge(location->epochAgeDays);
-  composed.report = ReportTitle(satellite, CaptureDateText(utc));
+  composed.report = ReportTitle(location->designation, CaptureDateText(UtcCalendarFields(captureTime)));
   if (composed.status != ReportStatus::Withheld)
-    composed.report += PositionLines(location->latitude, longitude);
-  composed.placeText = PlaceText(*nearest);
+    composed.report += PositionLines(location->latitude, location->longitude);
+  composed.placeText = PlaceText(location->nearestPlace);
+  // The ground-station program's element sets keep the report they always gave.
+  if (location->source == ElementSource::TwoLine)
+    composed.sourceLine.append("\n").append(ElementSourceLine(*location));
+  composed.skippedSets = location->skippedSets;
   return composed;
 }
 
@@ -143,7 +101,7 @@ std::optional<std::string> UseInformationFile(Session& session, const std::strin
       WriteFileReplacing(target, header);
     }
   }
-  return report;
+  return report + composed->sourceLine;
 }
 
 // Any other camera file keeps the report without warnings and its status in its own header.
@@ -155,32 +113,18 @@ std::optional<std::string> UseImageFile(Session& session, const std::string& fil
   if (!path || !ReadHeaderInto(*path, header, &bytesRead))
     return ShowErrorBox(session, "Can't open file %s", fileName.c_str()), std::nullopt;
 
-  ReportStatus status = composed.status;
-  std::string report;
   if (HasImageStamp(header)) {
-    status = static_cast<ReportStatus>(header[image_stamp::kStatus]);
-    report = StoredImageReport(header);
-  } else {
-    report = ReportToStore(composed);
-    const auto spans = StampImageHeader(header, report, status);
-    // A file too short for a header is never lengthened by a stamp.
-    if (writeStamp && bytesRead == header.size()) WriteStamp(*path, header);
+    const auto status = static_cast<ReportStatus>(header[image_stamp::kStatus]);
+    return StoredImageReport(header) + std::string(WarningFor(status));
   }
-  return report + std::string(WarningFor(status));
+  const std::string report = ReportToStore(composed);
+  const auto spans = StampImageHeader(header, report, composed.status);
+  // A file too short for a header is never lengthened by a stamp.
+  if (writeStamp && bytesRead == header.size()) WriteStamp(*path, header);
+  return report + std::string(WarningFor(composed.status)) + composed.sourceLine;
 }
 
 }  // namespace
-
-WispFiles WispFilesFromSettings(Session& session) {
-  const Settings& settings = session.state.settings;
-  const auto fileOr = [&session](const fs::path& found, std::string_view name) {
-    const fs::path& directory = session.currentDirectory;
-    return found.empty() ? FindFileIgnoringCase(directory, name).value_or(directory / name)
-                         : found;
-  };
-  return {fileOr(settings.elementSetFile, kElementSetFileName),
-          fileOr(settings.placesFile, kPlacesFileName)};
-}
 
 InformationOutcome ReportImageInformation(Session& session, const std::string& fileName,
                                           const InformationRequest& request) {
@@ -188,23 +132,22 @@ InformationOutcome ReportImageInformation(Session& session, const std::string& f
   const bool tmsatName = fileName.starts_with(kTmsatPrefix);
   const bool informationFile = fileName.find(kInformationExtension) != std::string::npos;
   if (tmsatName) state.tmHeaderCopy = state.fileHeaderBuffer;
-  const uint32_t captureTime = LoadU32(
-      state.fileHeaderBuffer.data() + (tmsatName ? kTmsatCaptureTimeOffset : kCaptureTimeOffset));
+  const uint32_t captureTime = HeaderCaptureTime(state.fileHeaderBuffer, fileName);
 
   // An information file opened by itself has no picture, so nothing is computed.
   std::optional<ComposedReport> composed;
   if (!informationFile) {
-    if (captureTime == 0) return {1, std::nullopt};
-    composed = ComposeReport(session, fileName, UtcCalendarFields(captureTime), request.files);
-    if (!composed) return {0, std::nullopt};
+    if (captureTime == 0) return {1, std::nullopt, {}};
+    composed = ComposeReport(session, fileName, captureTime, request.files);
+    if (!composed) return {0, std::nullopt, {}};
   }
 
   const auto shown = tmsatName || informationFile
                          ? UseInformationFile(session, fileName, composed, request.writeStamp)
                          : UseImageFile(session, fileName, *composed, request.writeStamp);
-  if (!shown) return {0, std::nullopt};
+  if (!shown) return {0, std::nullopt, {}};
 
-  InformationOutcome outcome{1, std::nullopt};
+  InformationOutcome outcome{1, std::nullopt, composed ? composed->skippedSets : std::vector<SkippedSet>{}};
   if (CarriesCompleteStamp(state.fileHeaderBuffer)) {
     outcome.shownReport = *shown;
     const BoxAnswer answer = session.platform.ShowMessageBox(*shown, kReportCaption,
@@ -218,7 +161,7 @@ InformationOutcome ReportImageInformation(Session& session, const std::string& f
 }
 
 int ShowImageInformation(Session& session, const std::string& fileName) {
-  return ReportImageInformation(session, fileName, {WispFilesFromSettings(session), true}).result;
+  return ReportImageInformation(session, fileName, {LocationFilesFromSettings(session), true}).result;
 }
 
 }  // namespace kestrel

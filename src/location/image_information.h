@@ -2,32 +2,25 @@
 // The image information report: which satellite took the picture, when, where it was and
 // how far from the nearest known place; kept in the file's header the first time.
 
-#include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "location/picture_location.h"
 
 namespace kestrel {
 
 struct Session;
 
-// The ground-station software's element-set and places files.
-struct WispFiles {
-  std::filesystem::path elementSetFile;
-  std::filesystem::path placesFile;
-};
-
-// The files that loading the settings found; before any settings were loaded, those in the
-// session's directory.
-WispFiles WispFilesFromSettings(Session& session);
-
 struct InformationRequest {
-  WispFiles files;
+  LocationFiles files;
   bool writeStamp = true;  // false: show the report but leave every file as it was
 };
 
 struct InformationOutcome {
   int result = 0;                         // 1 when done, 0 when stopped by an error
   std::optional<std::string> shownReport;  // the text of the box, when one was shown
+  std::vector<SkippedSet> skippedSets;     // faulty two-line sets passed over
 };
 
 // Reports on `fileName` (a bare upper-case name in the session's directory), taking the

@@ -57,6 +57,25 @@ inline Bytes CameraFile(uint32_t captureTime, size_t timeOffset = 4, size_t size
   return file;
 }
 
+// KO-25's sample picture: 1996-08-19 11:05:42 UTC.
+inline constexpr uint32_t kKitsat2CaptureTime = 840452742;
+
+// Two-line sets as a catalogue lists them: three of KO-25, the nearest to its picture last,
+// and one of UO-22; name lines for some.
+inline const std::string kTwoLineSets =
+    "KITSAT 2\n"
+    "1 22828U 93061F   96178.38000000  .00000008  00000-0  11000-3 0  9008\n"
+    "2 22828  98.5700 253.4761 0010000 239.4855 306.2669 14.28029184143366\n"
+    "1 22828U 93061F   96231.08000000  .00000008  00000-0  11000-3 0  9319\n"
+    "2 22828  98.5700 305.2631 0010000  85.0171 152.0694 14.28030027150893\n"
+    "1 22828U 93061F   96232.78000000  .00000008  00000-0  11000-3 0  9328\n"
+    "2 22828  98.5700 306.9336 0010000  80.0343 251.5531 14.28030054151132\n"
+    "UOSAT 5\n"
+    "1 21575U 91050B   96075.55000000  .00000010  00000-0  11000-3 0  9336\n"
+    "2 21575  98.4600 153.4683 0008000  74.7795  76.9644 14.37160102244737\n";
+
+inline Bytes TwoLineText(const std::string& text = kTwoLineSets) { return Bytes(text.begin(), text.end()); }
+
 // The report on a UO-22 picture taken at kCaptureTime, with UoSat5Elements and kPlaces.
 inline const std::string kTitle =
     std::string(23, ' ') + "UO-22 Image\nRecorded on Mon Sep 07 10:20:30 1998\n";
