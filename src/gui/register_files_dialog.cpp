@@ -1,5 +1,6 @@
 #include "gui/register_files_dialog.h"
 
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -30,6 +31,28 @@ RegisterFilesDialog::RegisterFilesDialog(const RegisterFilesForm& form,
   elementSets_ = addDirectory("Drive, Path (Directory) for Wisp.Kep", form.elementSetDirectory);
   places_ = addDirectory("Drive, Path (Directory) for Wisp.Obs", form.placesDirectory);
   images_ = addDirectory("Drive, Path (Directory) for Images", form.imagesDirectory);
+  // Two-line element text from the public catalogues serves users without the ground-station
+  // program; the WiSP fields may then stay empty.
+  auto* tleCaption = new QLabel(QStringLiteral("Two-line element (TLE) file"), this);
+  twoLineElements_ = new QLineEdit(FromUtf8(form.twoLineElementFile), this);
+  tleCaption->setBuddy(twoLineElements_);
+  auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+  browse->setAccessibleName(QStringLiteral("Browse for a two-line element file"));
+  auto* tleRow = new QHBoxLayout;
+  tleRow->addWidget(twoLineElements_, 1);
+  tleRow->addWidget(browse);
+  layout->addWidget(tleCaption);
+  layout->addLayout(tleRow);
+  auto* hint = new QLabel(
+      QStringLiteral("Leave the WiSP fields empty if you have no ground-station program."), this);
+  hint->setWordWrap(true);
+  layout->addWidget(hint);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Two-line element file"), twoLineElements_->text(),
+        QStringLiteral("Two-line element files (*.tle *.txt *.TLE *.TXT);;All files (*)"));
+    if (!chosen.isEmpty()) twoLineElements_->setText(chosen);
+  });
   auto* note = new QLabel(QStringLiteral("Check the boxes below to default\nto Compressed Image "
                                          "Sets\n and Sharpen Image after load."),
                           this);
@@ -58,7 +81,8 @@ RegisterFilesDialog::RegisterFilesDialog(const RegisterFilesForm& form,
 
 RegisterFilesForm RegisterFilesDialog::Entries() const {
   return {elementSets_->text().toStdString(), places_->text().toStdString(),
-          images_->text().toStdString(), imageSets_->isChecked(), sharpen_->isChecked()};
+          images_->text().toStdString(), imageSets_->isChecked(), sharpen_->isChecked(),
+          twoLineElements_->text().toStdString()};
 }
 
 }  // namespace kestrel::gui

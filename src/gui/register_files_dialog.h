@@ -1,5 +1,6 @@
 #pragma once
-// The Register Files dialog: three directories and two defaults, checked by the core on OK.
+// The Register Files dialog: three directories, a two-line element file and two defaults,
+// checked by the core on OK.
 // Escape does not close it; only OK with accepted entries, or Cancel, does.
 
 #include <QCheckBox>
@@ -27,6 +28,7 @@ class RegisterFilesDialog : public QDialog {
   QLineEdit* elementSets_;
   QLineEdit* places_;
   QLineEdit* images_;
+  QLineEdit* twoLineElements_;
   QCheckBox* imageSets_;
   QCheckBox* sharpen_;
 };

@@ -70,6 +70,7 @@ struct RegisterFilesForm {
   std::string imagesDirectory;
   bool imageSets = false;
   bool sharpen = false;
+  std::string twoLineElementFile;
 };
 
 // What changed about the picture on show, so the window redraws only what it must.

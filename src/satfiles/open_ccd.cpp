@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/command_ids.h"
 #include "base/text.h"
 #include "location/image_information.h"
 #include "platform/files.h"
+#include "platform/settings_file.h"
 #include "processing/sharpening.h"
 #include "satfiles/act_preview.h"
 #include "satfiles/identification.h"
@@ -211,7 +213,12 @@ bool PreviewActCommand(Session& session, int command) {
   }
   ResetProcessingState(session);
   // The chooser opens where the ground-station software keeps its files.
-  if (!s.settings.elementSetFile.empty()) session.currentDirectory = s.settings.elementSetFile.parent_path();
+  if (!s.settings.elementSetDirectory.empty()) {
+    const auto folder = ResolveSettingDirectory(s.settings.elementSetDirectory,
+                                                session.currentDirectory, HostFolders::FromEnvironment());
+    std::error_code ec;
+    if (folder && std::filesystem::is_directory(*folder, ec)) session.currentDirectory = *folder;
+  }
   const int dialogResult = OpenSatelliteFileDialog(session, SatelliteDialogMode::ActDownloads);
   if (s.currentFilePath.empty()) return false;
   s.currentFilePath = ToUpperAscii(s.currentFilePath);

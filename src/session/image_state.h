@@ -33,16 +33,19 @@ struct PlaneSelection {
   bool all = true;
 };
 
-// The six persistent settings as the program holds them, and the paths derived from them.
+// The persistent settings as the program holds them, and the paths derived from them.
 struct Settings {
-  std::string elementSetDirectory;  // as typed: a Windows path ("c:\Wisp") or a Linux one
-  std::string placesDirectory;
+  std::string elementSetDirectory;  // as typed: a Windows path ("c:\Wisp") or a Linux one; empty: none
+  std::string placesDirectory;      // empty: none
   std::string imagesDirectory;
+  std::string twoLineElementFile;   // as typed; empty: none
   std::string initialised;  // "Yes" once the settings were entered
   uint32_t selectImageSets = 0;
   uint32_t selectSharpen = 0;
-  std::filesystem::path elementSetFile;  // WiSP.Kep in its directory, as this system finds it
-  std::filesystem::path placesFile;      // WiSP.Obs
+  // The element sets to place pictures by: the two-line element file when one is registered,
+  // else WiSP.Kep in its directory, as this system finds it. Empty: the settings name none.
+  std::filesystem::path elementSetFile;
+  std::filesystem::path placesFile;  // WiSP.Obs; empty: the settings name none
 };
 
 // The Rotation / Exposure dialog as the program sees it, without widgets.

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/text.h"
+#include "location/two_line_elements.h"
 #include "platform/files.h"
 #include "platform/settings_file.h"
 #include "session/session.h"
@@ -28,6 +30,7 @@ constexpr TextSetting kTextSettings[] = {
     {"WiSP.Obs Directory", &Settings::placesDirectory},
     {"Images Directory", &Settings::imagesDirectory},
     {"Initialised", &Settings::initialised},
+    {"TLE File", &Settings::twoLineElementFile},
 };
 constexpr NumberSetting kNumberSettings[] = {
     {"Select Image Sets", &Settings::selectImageSets},
@@ -39,6 +42,7 @@ constexpr std::string_view kPlacesFileName = "WiSP.Obs";
 constexpr std::string_view kInitialisedMarker = "Yes";
 constexpr std::string_view kDefaultWispDirectory = "c:\\Wisp";
 constexpr std::string_view kDefaultImagesDirectory = "c:\\Wisp\\Images";
+constexpr std::string_view kHomeDirectory = "~";
 constexpr std::string_view kFirstRunCaption = "Kestrel";
 constexpr std::string_view kFirstRunText =
     "REGISTRY INITIALISATION !!!\n"
@@ -82,14 +86,27 @@ std::optional<fs::path> ExistingDirectory(std::string_view typed, const fs::path
   return resolved;
 }
 
-// Puts the settings the state holds to use: the files they name and the two defaults.
+// A typed file or directory on this system; as typed when it leads nowhere, so that a
+// message names it.
+fs::path TypedPath(std::string_view typed, const fs::path& base, const HostFolders& folders) {
+  return ResolveSettingDirectory(typed, base, folders).value_or(fs::path(typed));
+}
+
+// Puts the settings the state holds to use: the files they name and the two defaults. An
+// empty directory or file setting names none.
 void UseSettings(Session& session, const HostFolders& folders) {
   ImageState& state = session.state;
   Settings& settings = state.settings;
   const fs::path base = session.currentDirectory;
-  settings.elementSetFile =
-      SettingFilePath(settings.elementSetDirectory, kElementSetFileName, base, folders);
-  settings.placesFile = SettingFilePath(settings.placesDirectory, kPlacesFileName, base, folders);
+  settings.elementSetFile.clear();
+  if (!settings.twoLineElementFile.empty())
+    settings.elementSetFile = TypedPath(settings.twoLineElementFile, base, folders);
+  else if (!settings.elementSetDirectory.empty())
+    settings.elementSetFile =
+        SettingFilePath(settings.elementSetDirectory, kElementSetFileName, base, folders);
+  settings.placesFile.clear();
+  if (!settings.placesDirectory.empty())
+    settings.placesFile = SettingFilePath(settings.placesDirectory, kPlacesFileName, base, folders);
   state.processing.decompressAsColourSet = settings.selectImageSets == 1;
   state.sharpenAfterLoad = settings.selectSharpen == 1;
 }
@@ -104,8 +121,26 @@ void EnterImagesDirectory(Session& session) {
 
 namespace {
 
-// One OK of the dialog: the entries are taken only when both ground-station files can be
-// read and the images directory exists; until then the state keeps what it had.
+// Whether a two-line element file typed into the dialog can be read and holds a set; says
+// why not.
+bool AcceptTwoLineElementFile(Session& session, const std::string& typed, const fs::path& base,
+                              const HostFolders& folders) {
+  // A file whose first scan finds no set holds none that the report would use.
+  const auto start = ReadFilePrefix(TypedPath(typed, base, folders), kTwoLineScanLimit);
+  if (!start) {
+    ShowErrorBox(session, "Cannot locate and open file\n%s", typed.c_str());
+    return false;
+  }
+  if (!IsTwoLineElementText(*start) || ParseTwoLineElements(AsText(*start)).sets.empty()) {
+    ShowErrorBox(session, "There are no two-line element sets in\n%s", typed.c_str());
+    return false;
+  }
+  return true;
+}
+
+// One OK of the dialog: the entries are taken only when the ground-station files named can be
+// read, a two-line element file named holds sets and the images directory exists; until
+// then the state keeps what it had. An empty ground-station or element file field names none.
 bool AcceptEntries(Session& session, const RegisterFilesForm& entries) {
   const HostFolders folders = HostFolders::FromEnvironment();
   const fs::path& base = session.currentDirectory;
@@ -113,6 +148,7 @@ bool AcceptEntries(Session& session, const RegisterFilesForm& entries) {
       {entries.elementSetDirectory, kElementSetFileName},
       {entries.placesDirectory, kPlacesFileName}};
   for (const auto& [directory, name] : files) {
+    if (directory.empty()) continue;
     // Opened for reading only: the ground-station software's files are never locked or made.
     const auto file = FindSettingFile(directory, name, base, folders);
     if (!file || !ReadFilePrefix(*file, 0)) {
@@ -120,6 +156,9 @@ bool AcceptEntries(Session& session, const RegisterFilesForm& entries) {
       return false;
     }
   }
+  if (!entries.twoLineElementFile.empty() &&
+      !AcceptTwoLineElementFile(session, entries.twoLineElementFile, base, folders))
+    return false;
   if (!ExistingDirectory(entries.imagesDirectory, base, folders)) {
     ShowErrorBox(session, "Could not set Directory to\n%s", entries.imagesDirectory.c_str());
     return false;
@@ -128,6 +167,7 @@ bool AcceptEntries(Session& session, const RegisterFilesForm& entries) {
   settings.elementSetDirectory = entries.elementSetDirectory;
   settings.placesDirectory = entries.placesDirectory;
   settings.imagesDirectory = entries.imagesDirectory;
+  settings.twoLineElementFile = entries.twoLineElementFile;
   settings.selectImageSets = entries.imageSets ? 1 : 0;
   settings.selectSharpen = entries.sharpen ? 1 : 0;
   UseSettings(session, folders);
@@ -185,12 +225,19 @@ void RunSettingsDialog(Session& session) {
   const Settings& settings = session.state.settings;
   RegisterFilesForm form{settings.elementSetDirectory, settings.placesDirectory,
                          settings.imagesDirectory, settings.selectImageSets == 1,
-                         settings.selectSharpen == 1};
+                         settings.selectSharpen == 1, settings.twoLineElementFile};
   if (settings.initialised.find(kInitialisedMarker) == std::string::npos) {
     ShowMessage(session, kFirstRunText, kFirstRunCaption, BoxIcon::None);
-    form.elementSetDirectory = kDefaultWispDirectory;
-    form.placesDirectory = kDefaultWispDirectory;
-    form.imagesDirectory = kDefaultImagesDirectory;
+    // The ground-station program's folders when it is installed here; otherwise none, and the
+    // home folder for the pictures, so that a first OK succeeds without it.
+    const HostFolders folders = HostFolders::FromEnvironment();
+    const fs::path& base = session.currentDirectory;
+    const bool groundStation = ExistingDirectory(kDefaultWispDirectory, base, folders).has_value();
+    form.elementSetDirectory = groundStation ? kDefaultWispDirectory : "";
+    form.placesDirectory = form.elementSetDirectory;
+    form.imagesDirectory = ExistingDirectory(kDefaultImagesDirectory, base, folders)
+                               ? kDefaultImagesDirectory
+                               : kHomeDirectory;
   }
   session.platform.RunRegisterFilesDialog(form, [&session](const RegisterFilesForm& entries) {
     return AcceptEntries(session, entries);

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "location/image_information.h"
+#include "location/picture_location.h"
+#include "location/where_fixture.h"
 #include "platform/settings_file.h"
 #include "support/test_support.h"
 
@@ -26,46 +27,75 @@ struct SettingsFlow : ::testing::Test, testing::SessionFixture {
     WriteBytes(wisp / "wisp.kep", {1}), WriteBytes(wisp / "WISP.OBS", {2});
     setenv("WINEPREFIX", (dir / "wine").c_str(), 1);  // a Wine without drives
   }
-  ~SettingsFlow() override { unsetenv("WINEPREFIX"); }
+  ~SettingsFlow() override {
+    unsetenv("WINEPREFIX");
+    home.empty() ? unsetenv("HOME") : setenv("HOME", home.c_str(), 1);
+  }
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+
 };
 
-TEST_F(SettingsFlow, FirstRunShowsTheDefaultsAndEachOkChecksTheFilesAndTheFolderBeforeSaving) {
-  platform.registerFilesEntries = {{"c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images", false, false}};  // OK, then Cancel
+TEST_F(SettingsFlow, FirstRunWithoutTheGroundStationProgramEndsWithOkAndIsNotAskedAgain) {
+  setenv("HOME", dir.path().c_str(), 1);
+  // OK on the form exactly as shown.
+  platform.registerFilesEntries = {{"", "", "~", false, false, ""}};
   RunSettingsDialog(session);
   const RegisterFilesForm& shown = platform.registerFilesShown.at(0);
-  EXPECT_EQ(std::tuple(shown.elementSetDirectory, shown.placesDirectory, shown.imagesDirectory),
-            std::tuple("c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images"));
-  EXPECT_FALSE(shown.imageSets || shown.sharpen);
+  EXPECT_EQ(std::tuple(shown.elementSetDirectory, shown.placesDirectory, shown.imagesDirectory,
+                       shown.twoLineElementFile),
+            std::tuple("", "", "~", ""));
   EXPECT_EQ(platform.boxes.at(0).caption, "Kestrel");
   EXPECT_EQ(platform.BoxTexts(),
             (Texts{"REGISTRY INITIALISATION !!!\nPlease enter the drive, path and directory\n"
                    "(if applicable) for the files and locations\nnominated. If the information "
                    "entered is not\ncorrect you will receive an error message.\nCorrect the info "
-                   "entered or CANCEL to exit.\n\nMy directories are the defaults, de Quillon\n",
-                   "Cannot locate and open file\nc:\\Wisp/WiSP.Kep"}));
+                   "entered or CANCEL to exit.\n\nMy directories are the defaults, de Quillon\n"}));
+  EXPECT_EQ(platform.textSettings.at("Initialised"), "Yes");
+  EXPECT_TRUE(LoadSettings(session));  // the next start asks nothing
+  const LocationFiles files = LocationFilesFromSettings(session);
+  EXPECT_TRUE(files.elementSetFile.empty() && files.placesFile.empty());  // built-in places
+}
+
+TEST_F(SettingsFlow, FirstRunShowsTheGroundStationDefaultsAndEachOkChecksWhatIsNamedBeforeSaving) {
+  fs::create_directories(dir / "wine" / "drive_c" / "Wisp" / "Images");
+  fs::create_directories(dir / "wine" / "dosdevices");
+  fs::create_directory_symlink("../drive_c", dir / "wine" / "dosdevices" / "c:");
+  platform.registerFilesEntries = {{"c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images", false, false, ""}};  // OK, then Cancel
+  RunSettingsDialog(session);
+  const RegisterFilesForm& shown = platform.registerFilesShown.at(0);
+  EXPECT_EQ(std::tuple(shown.elementSetDirectory, shown.placesDirectory, shown.imagesDirectory),
+            std::tuple("c:\\Wisp", "c:\\Wisp", "c:\\Wisp\\Images"));
+  EXPECT_FALSE(shown.imageSets || shown.sharpen);
+  EXPECT_EQ(platform.BoxTexts().at(1), "Cannot locate and open file\nc:\\Wisp/WiSP.Kep");
   EXPECT_TRUE(platform.textSettings.empty() && platform.numberSettings.empty() && !LoadSettings(session));
   EXPECT_EQ(session.currentDirectory, dir.path());
 
   const std::string w = wisp.string(), i = images.string();
+  const fs::path tle = dir / "history.tle", notTle = wisp / "wisp.kep";
+  WriteBytes(tle, location_testing::TwoLineText());
   const std::pair<RegisterFilesForm, std::string> refused[] = {
-      {{i, w, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Kep"},
-      {{w, i, i, false, false}, "Cannot locate and open file\n" + i + "/WiSP.Obs"},
-      {{w, w, w + "/none", false, false}, "Could not set Directory to\n" + w + "/none"}};
+      {{i, w, i, false, false, ""}, "Cannot locate and open file\n" + i + "/WiSP.Kep"},
+      {{w, i, i, false, false, ""}, "Cannot locate and open file\n" + i + "/WiSP.Obs"},
+      {{w, w, w + "/none", false, false, ""}, "Could not set Directory to\n" + w + "/none"},
+      {{"", "", i, false, false, "none.tle"}, "Cannot locate and open file\nnone.tle"},
+      {{"", "", i, false, false, notTle.string()}, "There are no two-line element sets in\n" + notTle.string()}};
   Texts expected;
   for (const auto& [entries, message] : refused)
     platform.registerFilesEntries.push_back(entries), expected.push_back(message);
   // Typed as the user likes: relative to the session's folder, with a trailing separator.
-  platform.registerFilesEntries.push_back({"wisp", w + "/", i, true, false});
+  platform.registerFilesEntries.push_back({"", w + "/", i, true, false, "history.tle"});
   platform.textSettings["Initialised"] = "Yes";
   platform.boxes.clear();
   RunSettingsDialog(session);
   EXPECT_EQ(platform.BoxTexts(), expected);
-  EXPECT_EQ(platform.textSettings, (decltype(platform.textSettings){{"WiSP.Kep Directory", "wisp"},
-            {"WiSP.Obs Directory", w + "/"}, {"Images Directory", i}, {"Initialised", "Yes"}}));
+  EXPECT_EQ(platform.textSettings, (decltype(platform.textSettings){{"WiSP.Kep Directory", ""},
+            {"WiSP.Obs Directory", w + "/"}, {"Images Directory", i}, {"Initialised", "Yes"},
+            {"TLE File", "history.tle"}}));
   EXPECT_EQ(platform.numberSettings,
             (decltype(platform.numberSettings){{"Select Image Sets", 1}, {"Select Sharpen", 0}}));
   EXPECT_TRUE(session.currentDirectory == images && session.state.processing.decompressAsColourSet);
-  EXPECT_EQ(WispFilesFromSettings(session).placesFile, wisp / "WISP.OBS");
+  const LocationFiles files = LocationFilesFromSettings(session);
+  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile), std::pair(tle, wisp / "WISP.OBS"));
 }
 
 TEST_F(SettingsFlow, LoadingFindsTheFilesMovesToThePicturesAndTakesOnlyOneAsOn) {
@@ -75,9 +105,9 @@ TEST_F(SettingsFlow, LoadingFindsTheFilesMovesToThePicturesAndTakesOnlyOneAsOn) 
   ASSERT_TRUE(LoadSettings(session));
   EXPECT_EQ(session.currentDirectory, dir.path());  // a flow's chosen file stays where it is
   EXPECT_TRUE(!session.state.processing.decompressAsColourSet && session.state.sharpenAfterLoad);
-  const WispFiles files = WispFilesFromSettings(session);
-  // No places directory stored: the one the settings were loaded from.
-  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile), std::pair(wisp / "wisp.kep", dir / "WiSP.Obs"));
+  const LocationFiles files = LocationFilesFromSettings(session);
+  // No places directory stored and no WiSP.Obs in the session's folder: the built-in places.
+  EXPECT_EQ(std::pair(files.elementSetFile, files.placesFile), std::pair(wisp / "wisp.kep", fs::path()));
   EnterImagesDirectory(session);
   EXPECT_EQ(session.currentDirectory, images);
   platform.numberSettings["Select Sharpen"] = 2;
