@@ -8,7 +8,6 @@ namespace samples {
 namespace {
 
 constexpr size_t kHeaderLength = 256;
-constexpr size_t kCaptureTimeOffset = 4;
 constexpr size_t kSizeOffset = 251;
 constexpr size_t kWideAngleLead = 380;
 constexpr size_t kRawHeaderLength = 108;
@@ -16,14 +15,14 @@ constexpr size_t kRawBlockLength = 109;
 
 }  // namespace
 
-Bytes CameraHeader(uint32_t captureTime) {
+Bytes CameraHeader(uint32_t captureTime, size_t timeOffset) {
   Bytes header(kHeaderLength, 0);
-  kestrel::StoreU32(header.data() + kCaptureTimeOffset, captureTime);
+  kestrel::StoreU32(header.data() + timeOffset, captureTime);
   return header;
 }
 
-Bytes SizedHeader(uint32_t captureTime, size_t width, size_t height) {
-  Bytes header = CameraHeader(captureTime);
+Bytes SizedHeader(uint32_t captureTime, size_t width, size_t height, size_t timeOffset) {
+  Bytes header = CameraHeader(captureTime, timeOffset);
   kestrel::StoreU16(header.data() + kSizeOffset, static_cast<uint16_t>(width));
   kestrel::StoreU16(header.data() + kSizeOffset + 2, static_cast<uint16_t>(height));
   return header;

@@ -17,10 +17,15 @@ struct Picture {
   uint8_t& At(size_t row, size_t column) { return pixels[row * width + column]; }
 };
 
-// The 256-byte header of UoSat, KITSAT and PoSAT files: capture time at offset 4.
-Bytes CameraHeader(uint32_t captureTime);
+// Where a 256-byte header keeps the capture time: UoSat, KITSAT and PoSAT files at 4, TMSAT
+// files further in.
+inline constexpr size_t kCaptureTimeOffset = 4;
+inline constexpr size_t kTmsatCaptureTimeOffset = 16;
+
+Bytes CameraHeader(uint32_t captureTime, size_t timeOffset = kCaptureTimeOffset);
 // A decoded or thumbnail file's header, which also keeps the picture size at 251..254.
-Bytes SizedHeader(uint32_t captureTime, size_t width, size_t height);
+Bytes SizedHeader(uint32_t captureTime, size_t width, size_t height,
+                  size_t timeOffset = kCaptureTimeOffset);
 
 Bytes Concat(Bytes first, const Bytes& second);
 

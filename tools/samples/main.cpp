@@ -126,8 +126,10 @@ void WritePair(SampleWriter& out, const std::string& sourceName, uint32_t time, 
                kestrel::PairSize size) {
   const kestrel::EncodedBlocks blocks = kestrel::EncodeBlocks(pixels, size.width, size, [] {});
   const kestrel::CompressorNames names = kestrel::CompressorNamesFor(sourceName);
-  const Bytes thumbnailHeader = samples::SizedHeader(time, size.width / 4u, size.height / 4u);
-  const Bytes compressedHeader = samples::SizedHeader(time, size.width, size.height);
+  const size_t timeOffset =
+      sourceName.starts_with("TM") ? samples::kTmsatCaptureTimeOffset : samples::kCaptureTimeOffset;
+  const Bytes thumbnailHeader = samples::SizedHeader(time, size.width / 4u, size.height / 4u, timeOffset);
+  const Bytes compressedHeader = samples::SizedHeader(time, size.width, size.height, timeOffset);
   out.Write(names.thumbnail, samples::Concat(thumbnailHeader, blocks.thumbnail));
   out.Write(names.compressed, samples::Concat(samples::Concat(compressedHeader, blocks.map), blocks.records));
 }
@@ -236,7 +238,8 @@ void WriteTmsat(SampleWriter& out) {
   const Shot wide = Aim(50.0, -20.0, kTmsatWideStep);
   out.Write("TM000100.IMI", samples::WideAngleBody(Render(wide, 611, 576)));
   out.Write("TM000100.IMT", Render({wide.x, wide.y, wide.step * 4.2}, 141, 145).pixels);
-  WriteCompressedPicture(out, "TM000700.IMI", 0, Aim(46.0, -28.0, kTmsatWideStep), 612, 576);
+  WriteCompressedPicture(out, "TM000700.IMI", samples::SampleCaptureTime(Satellite::Tmsat1),
+                         Aim(46.0, -28.0, kTmsatWideStep), 612, 576);
   WriteColourSet(out, "00200");
   WriteCompressedColourSet(out, "00600");
   // A plane whose siblings never came down loads as a grey picture of its own.
