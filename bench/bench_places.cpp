@@ -18,8 +18,10 @@ std::vector<std::pair<double, double>> EvenlySpreadPoints() {
   std::vector<std::pair<double, double>> points;
   uint32_t seed = 1;
   const auto uniform = [&seed] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
-  for (int i = 0; i < 4096; ++i)
-    points.emplace_back(std::asin(2 * uniform() - 1) * 180 / std::numbers::pi, 360 * uniform() - 180);
+  for (int i = 0; i < 4096; ++i) {
+    const double latitude = std::asin(2 * uniform() - 1) * 180 / std::numbers::pi;
+    points.emplace_back(latitude, 360 * uniform() - 180);
+  }
   return points;
 }
 

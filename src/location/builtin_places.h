@@ -28,7 +28,8 @@ std::span<const BuiltInPlace> BuiltInPlaces();
 size_t BuiltInPlaceCount();
 
 // Exactly what NearestPlace gives for a places file holding the built-in list in its order,
-// found without measuring every place. None for a point whose coordinates are not numbers.
-std::optional<NearestPlaceResult> NearestBuiltInPlace(double latitude, double longitude);  // degrees, longitude east -180..180
+// found without measuring every place. Degrees, longitude east in -180 … 180; none for a point
+// whose coordinates are not numbers.
+std::optional<NearestPlaceResult> NearestBuiltInPlace(double latitude, double longitude);
 
 }  // namespace kestrel

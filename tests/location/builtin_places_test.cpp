@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <tuple>
 
@@ -69,8 +70,10 @@ TEST(NearestBuiltInPlace, GivesWhatMeasuringEveryPlaceGivesAnywhereOnTheGlobe) {
     points.emplace_back(places[i * 601].latitude, places[i * 601].longitude);
   uint32_t seed = 12345;
   const auto uniform = [&seed] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
-  for (int i = 0; i < 2000; ++i)  // evenly over the sphere
-    points.emplace_back(std::asin(2 * uniform() - 1) * 180 / 3.141592653589793, 360 * uniform() - 180);
+  for (int i = 0; i < 2000; ++i) {  // evenly over the sphere
+    const double latitude = std::asin(2 * uniform() - 1) * 180 / std::numbers::pi;
+    points.emplace_back(latitude, 360 * uniform() - 180);
+  }
 
   for (const auto& [latitude, longitude] : points) {
     const auto expected = NearestPlace(file, latitude, longitude).value();
