@@ -217,5 +217,26 @@ TEST(ConvertDib, KeepsEveryColourThatFitsMapsTheRestNearbyAndRefusesWhatABitmapC
   EXPECT_TRUE(ConvertDib(few, kCompressionRle8, 8) && ConvertDib(few, kCompressionRle4, 4));
 }
 
+TEST(ConvertDepth, MedianCutPalettesAndIndicesWhereACutFallsOnABoundary) {
+  // One row at 1 bit: three colours (0xRRGGBB) make two entries.
+  const struct { const char* why; std::vector<uint32_t> pixels, palette, shown; } cases[] = {
+      // Black holds exactly half the weight: the cut falls right after it; (128 + 255) / 2.
+      {"cut at half the weight", {0x000000, 0x000000, 0x800000, 0xFF0000}, {0x000000, 0xBF0000}, {0x000000, 0x000000, 0xBF0000, 0xBF0000}},
+      // Red and green both span 96: red, the first, is cut; (0 + 40) / 2, (96 + 0) / 2.
+      {"equal spreads", {0x006000, 0x280000, 0x602800}, {0x143000, 0x602800}, {0x143000, 0x143000, 0x602800}},
+      // 200 and 203 share a histogram bin, whose mean rounds down.
+      {"one bin", {0x000000, 0xC80000, 0xCB0000}, {0x000000, 0xC90000}, {0x000000, 0xC90000, 0xC90000}},
+  };
+  for (const auto& c : cases) {
+    const int width = static_cast<int>(c.pixels.size());
+    const Block low = ConvertDepth(MakeDib(width, 1, 24, {}, [&](int x, int) { return c.pixels[size_t(x)]; }), 1);
+    ASSERT_TRUE(low);
+    std::vector<uint32_t> palette, shown;
+    for (size_t i = 0; i < 2; ++i) palette.push_back(LoadU32(low->data() + 40 + 4 * i));
+    for (int x = 0; x < width; ++x) shown.push_back(ColourAt(*low, x, 0));
+    EXPECT_EQ(std::tie(palette, shown), std::tie(c.palette, c.shown)) << c.why;
+  }
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-// Installing the picture on show, through a scripted platform.
+// Installing the picture on show, through a scripted platform, and its scroll ranges.
 
 #include <gtest/gtest.h>
 
@@ -72,6 +72,20 @@ TEST_F(CurrentImageTest, BadFilesGiveTheirMessagesAndLeaveNothingInstalled) {
   EXPECT_FALSE(SetCurrentImage(session, tooShort));
   EXPECT_EQ(platform.BoxTexts(), std::vector<std::string>{"Could not create bitmap!"});
   EXPECT_FALSE(current.imageDisplayable);
+}
+
+TEST(UpdateScrollRanges, OneBarTakesItsRoomFromTheOtherDirection) {
+  // A client area of 400 x 300; the vertical bar is 17 wide, the horizontal one 15 high.
+  const struct { int width, height, horizontal, vertical; } cases[] = {
+      {400, 300, 0, 0}, {500, 400, 117, 115},
+      {383, 301, 0, 1}, {384, 301, 1, 1},  // tall: 383 columns left beside its bar
+      {401, 285, 1, 0}, {401, 286, 1, 1},  // wide: 285 rows left above its bar
+      {390, 301, 7, 1}};                   // two passes only: the second pass's bar takes no room
+  for (const auto& c : cases) {
+    const ScrollRange range = UpdateScrollRanges({c.width, c.height, 400, 300, 17, 15});
+    EXPECT_EQ(std::pair(range.horizontalMax, range.verticalMax), std::pair(c.horizontal, c.vertical))
+        << c.width << " x " << c.height;
+  }
 }
 
 }  // namespace

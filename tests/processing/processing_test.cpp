@@ -85,7 +85,10 @@ TEST(Exposure, TableWindowsAndColourCompensation) {
       {CompensationMode::Averaged, true, 8, {0, 232, 235, 245, 100, 7}, {8, 240, 240, 240, 108, 15}},
       {CompensationMode::Averaged, false, 8, {16, 10, 5, 200, 9, 8}, {8, 8, 8, 192, 8, 8}},
       {CompensationMode::Averaged, false, 50, {20, 100, 255}, {8, 50, 205}},
-      {CompensationMode::Graded, true, 40, {50, 100, 150, 200, 63, 64}, {90, 130, 170, 210, 103, 94}},
+      // Graded amounts round down: 41, 3 x 41 / 4 = 30, 41 / 2 = 20, 41 / 4 = 10 by the byte's
+      // quarter of the range; for 43: 43, 32, 21, 10.
+      {CompensationMode::Graded, true, 41, {50, 63, 64, 127, 128, 191, 192, 200, 250}, {91, 104, 94, 157, 148, 211, 202, 210, 240}},
+      {CompensationMode::Graded, false, 43, {60, 100, 150, 200, 64, 128}, {17, 68, 129, 190, 32, 107}},
       {CompensationMode::None, true, 40, {250, 3, 7}, {240, 3, 7}},
       {CompensationMode::None, false, 40, {250, 3, 7}, {250, 8, 8}},
       {CompensationMode::EachPlane, true, 99, {10, 10, 10, 10, 10, 10}, {11, 12, 13, 11, 12, 13}},
@@ -101,21 +104,21 @@ TEST(Exposure, TableWindowsAndColourCompensation) {
 TEST(DeriveCompensation, MovesTheMeanToMidGrey) {
   const uint64_t plane = 1040400;
   const struct {
-    std::array<uint64_t, 3> means;  // by byte 0, 1, 2
+    std::array<uint64_t, 3> means;  // by byte 0, 1, 2; each sum is plane - 1 beyond mean x plane
     uint64_t zeros, fulls;
     uint16_t level;
     std::array<uint16_t, 3> amounts;  // low bytes
     bool graded;
   } cases[] = {
-      {{49, 100, 199}, 0, 0, 0x10B, {78, 27, 184}, false},
-      {{140, 120, 100}, 0, 0, 0x107, {243, 7, 27}, false},
-      {{200, 200, 200}, 0, 0, 73, {73, 73, 73}, false},
+      {{49, 100, 201}, 0, 0, 0x10B, {78, 27, 182}, false},  // average 350 / 3 = 116
+      {{140, 120, 101}, 0, 0, 0x107, {243, 7, 26}, false},  // 361 / 3 = 120
+      {{200, 200, 201}, 0, 0, 73, {73, 73, 74}, false},     // 601 / 3 = 200
       {{127, 127, 127}, 100001, 100001, 0, {0, 0, 0}, true},
       {{127, 127, 127}, 100000, 200000, 0, {0, 0, 0}, false},
   };
   for (const auto& c : cases) {
-    PlaneStatistics statistics{{c.means[0] * plane, c.means[1] * plane, c.means[2] * plane},
-                               c.zeros, c.fulls, plane};
+    PlaneStatistics statistics{{c.means[0] * plane + plane - 1, c.means[1] * plane + plane - 1,
+                                c.means[2] * plane + plane - 1}, c.zeros, c.fulls, plane};
     const DerivedCompensation derived = DeriveCompensation(statistics);
     EXPECT_EQ(derived.exposureLevel, c.level);
     for (size_t k = 0; k < 3; ++k) EXPECT_EQ(derived.channelAmounts[k] & 0xFF, c.amounts[k]);

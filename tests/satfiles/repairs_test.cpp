@@ -119,21 +119,22 @@ TEST(SplitDetection, OnlyTheFirstJumpAwayFromTheEdgesIsASplitAndKitsatsIsFiner) 
 }
 
 TEST(SplitCompensation, MovesThePartAfterTheSplitByTheWorkedAmountUnlessTheStepIsLarge) {
-  // 576 rows of 1000 bytes: rows 0..299 average 90.8, rows 300..575 are 110, so the mean is
-  // exactly 100 and the after-mean 110; the adjustment is (10 x 300) div 576 = 5.
-  Canvas c(1000, 576, 90);
-  for (uint32_t m = 0; m < 300; ++m) std::fill_n(c.Row(m), 800, 91);
-  c.FillRows(300, 576, 110);
+  // 576 rows of 1000 bytes: rows 0..299 are 91, rows 300..575 are 112 but every fifth column
+  // 111. The mean 58156800 / 576000 = 100.97 and the after-mean 111.8 both round down; the
+  // adjustment is (11 x 300) div 576 = 5.
+  Canvas c(1000, 576, 91);
+  c.FillRows(300, 576, 112);
+  for (uint32_t m = 300; m < 576; ++m) for (uint32_t x = 0; x < 1000; x += 5) c.Row(m)[x] = 111;
   const Bytes before = c.pixels;
   const BrightnessOutcome o = c.Analyse("KAIW0001");
   ASSERT_EQ(o.splitRow, 300u);
   EXPECT_EQ(o.imageAverage, 100u);
-  EXPECT_EQ(o.afterSplitMean, 110u);
+  EXPECT_EQ(o.afterSplitMean, 111u);
   for (uint32_t m = 304; m < 576; ++m)
-    for (uint32_t x = 0; x < 1000; x += 17) ASSERT_EQ(c.Row(m)[x], 105) << m;
+    for (uint32_t x = 0; x < 1000; x += 17) ASSERT_EQ(c.Row(m)[x], x % 5 ? 107 : 106) << m;
   // Below the smoothed rows nothing changed; the seam rows lie between their neighbours.
   EXPECT_TRUE(std::equal(c.pixels.begin(), c.pixels.begin() + 294 * 1000, before.begin()));
-  for (uint32_t m = 300; m < 304; ++m) EXPECT_LE(c.Row(m)[0], 105);
+  for (uint32_t m = 300; m < 304; ++m) EXPECT_LE(c.Row(m)[0], 106);
 
   // A darker part is raised, clamping at 255.
   Canvas dark(1000, 100, 250);
@@ -162,14 +163,14 @@ TEST(SmoothSeam, WorkedColumns) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"falling column steps", {100, 7, 7, 7, 7, 50}, 1, {100, 90, 80, 70, 60, 50}},
+      {"falling column steps by (100 - 42) / 5", {100, 7, 7, 7, 7, 42}, 1, {100, 89, 78, 67, 56, 42}},
       {"falling values not above their step number become black", {5, 9, 9, 9, 9, 0}, 1, {5, 4, 3, 0, 0, 0}},
-      {"rising column steps", {50, 0, 0, 0, 0, 100}, 1, {50, 60, 70, 80, 90, 100}},
+      {"rising column steps by (108 - 50) / 5", {50, 0, 0, 0, 0, 108}, 1, {50, 61, 72, 83, 94, 108}},
       {"rising column stops at its row limits", {240, 0, 0, 0, 0, 255}, 1, {240, 243, 246, 249, 255, 255}},
-      // m = 101: 0, 50, 75, 88, 94, 97, 99, 100, 100, 100, 100;
+      // m = 203 / 2 = 101: 0, 50, 75, 88, 94, 97, 99, 100, 100, 100, 100;
       // from 200: 150, 125, 113, 107, 104, 102, 101, 101, 101, 101.
-      {"flat column moves halfway toward the mean ten times", {100, 0, 0, 200, 101, 102}, 1,
-       {100, 100, 100, 101, 101, 102}},
+      {"flat column moves halfway toward the mean ten times", {100, 0, 0, 200, 101, 103}, 1,
+       {100, 100, 100, 101, 101, 103}},
       {"column by column: falling, then rising", {100, 50, 0, 0, 0, 0, 0, 0, 0, 0, 50, 100}, 2,
        {100, 50, 90, 60, 80, 70, 70, 80, 60, 90, 50, 100}}};
   for (Case c : cases) {
