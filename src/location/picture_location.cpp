@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kElementSetFileName = "WiSP.Kep";
+constexpr std::string_view kPlacesFileName = "WiSP.Obs";
 // Far beyond any real element-set or places file; guards memory against a hostile one.
 constexpr uint64_t kMaxLocationFileSize = uint64_t{64} << 20;
 constexpr double kMinutesPerDay = 1440;
@@ -115,7 +116,7 @@ bool LocateByTwoLineSet(Session& session, const fs::path& path, std::string_view
   const TwoLineElementSet* set =
       NearestSetInTime(parsed.sets, location.catalogueNumber, captureJulianDate);
   if (!set) {
-    if (!location.skippedSets.empty()) {
+    if (parsed.sets.empty() && !location.skippedSets.empty()) {
       const SkippedSet& first = location.skippedSets.front();
       ShowErrorBox(session, "%s, line %zu: %s", path.c_str(), first.lineNumber, first.reason.c_str());
     } else {
@@ -175,12 +176,16 @@ bool FindNearestPlace(Session& session, const fs::path& placesFile, PictureLocat
 
 LocationFiles LocationFilesFromSettings(Session& session) {
   const Settings& settings = session.state.settings;
-  // A WiSP.Kep beside the pictures serves when the settings name no element sets; places
-  // come from the built-in list unless a places file is registered.
-  fs::path elementSetFile = settings.elementSetFile;
-  if (elementSetFile.empty())
-    elementSetFile = FindFileIgnoringCase(session.currentDirectory, kElementSetFileName).value_or(fs::path());
-  return {elementSetFile, settings.placesFile};
+  const auto besideThePictures = [&session](std::string_view name) {
+    return FindFileIgnoringCase(session.currentDirectory, name).value_or(fs::path());
+  };
+  // Without settings, the ground-station files beside the pictures serve as they always did.
+  // Once settings are entered, an empty places field means the built-in places.
+  LocationFiles files{settings.elementSetFile, settings.placesFile};
+  if (files.elementSetFile.empty()) files.elementSetFile = besideThePictures(kElementSetFileName);
+  if (files.placesFile.empty() && settings.initialised.empty())
+    files.placesFile = besideThePictures(kPlacesFileName);
+  return files;
 }
 
 double ElementSetAgeDays(const PictureLocation& location) {
@@ -205,12 +210,19 @@ std::optional<PictureLocation> LocatePicture(Session& session, const std::string
                  fileName.c_str());
     return std::nullopt;
   }
-  const auto elementSets = ReadLocationFile(session, files.elementSetFile);
-  if (!elementSets) return std::nullopt;
-  const bool located =
-      IsTwoLineElementText(*elementSets)
-          ? LocateByTwoLineSet(session, files.elementSetFile, AsText(*elementSets), location)
-          : LocateByRecord(session, *elementSets, location);
+  const auto located = [&] {
+    // Two-line text is told by its start, and the reader gives up on text whose first
+    // megabyte holds no set: the rest of such a file is never read.
+    const auto start = ReadFilePrefix(files.elementSetFile, kTwoLineScanLimit);
+    if (start && IsTwoLineElementText(*start) && start->size() == kTwoLineScanLimit &&
+        ParseTwoLineElements(AsText(*start)).sets.empty())
+      return LocateByTwoLineSet(session, files.elementSetFile, AsText(*start), location);
+    const auto elementSets = ReadLocationFile(session, files.elementSetFile);
+    if (!elementSets) return false;
+    return IsTwoLineElementText(*elementSets)
+               ? LocateByTwoLineSet(session, files.elementSetFile, AsText(*elementSets), location)
+               : LocateByRecord(session, *elementSets, location);
+  }();
   if (!located || !FindNearestPlace(session, files.placesFile, location)) return std::nullopt;
   return location;
 }

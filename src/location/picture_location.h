@@ -24,8 +24,8 @@ struct LocationFiles {
   std::filesystem::path placesFile;
 };
 
-// The files the settings name; when they name no element sets, a WiSP.Kep in the session's
-// folder.
+// The files the settings name. When they name no element sets, a WiSP.Kep in the session's
+// folder; when no settings were ever entered, a WiSP.Obs there too.
 LocationFiles LocationFilesFromSettings(Session& session);
 
 enum class ElementSource { Wisp, TwoLine };

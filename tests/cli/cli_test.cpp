@@ -14,6 +14,7 @@
 
 #include "bitmap/dib.h"
 #include "dib_builders.h"
+#include "location/two_line_elements.h"
 #include "location/where_fixture.h"
 #include "test_support.h"
 
@@ -83,7 +84,7 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
       {{"act", "a", "--preset", "uosat", "--format", "png"}, 2, ""}, {{"convert", "a", "-o", "b.bmp", "--outdir", "d"}, 2, ""},
   };
   std::string listing = "(.|\\n)*";
-  for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "video", "where"}) {
+  for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "track", "video", "where"}) {
     listing += "\\n  " + sub + " +[a-z].*";  // each with its one-line description
     cases.push_back({{sub, "--help"}, 0, "(.|\\n)*Usage: kestrel-cli " + sub + " (.|\\n)*"});
   }
@@ -400,6 +401,62 @@ TEST(CliWhere, PrintsTheReportStampsOnlyWhenAskedAndFailsWithItsMessage) {
   const std::string nowhere = (dir / "nowhere.kep").string();
   const auto run = Cli(dir, {"where", "u5iw0001", "--kep", nowhere, "--obs", obs});
   EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tuple(1, "", "[Error] Cannot open file " + nowhere + "\n"));
+}
+
+// One two-line set with its check digits made right again after an edit.
+std::string WithChecksums(std::string set) {
+  for (size_t start = 0; start + 69 <= set.size(); start += 70)
+    set[start + 68] = static_cast<char>('0' + TwoLineChecksum(set.substr(start, 68)));
+  return set;
+}
+
+TEST(CliWhere, PlacesByTwoLineSetsAndTracksAndRefusesEveryBrokenSetByFileAndLine) {
+  using namespace location_testing;
+  ScratchDir dir;
+  const std::string tle = (dir / "history.tle").string();
+  WriteBytes(tle, TwoLineText());
+  const Bytes picture = CameraFile(kKitsat2CaptureTime, 4, 256 + 511 * 502);
+  WriteBytes(dir / "KBIW0008", picture);
+
+  const auto where = Cli(dir, {"where", "KBIW0008", "--elements", tle, "--json"});
+  ASSERT_EQ(where.exitCode, 0) << where.err;
+  EXPECT_TRUE(std::regex_match(where.out, std::regex(
+      R"(\{"file":"KBIW0008","satellite":\{"designation":"KO-25","catalogueNumber":22828\},)"
+      R"("captureTime":"1996-08-19T11:05:42Z","elementSet":\{"source":"tle","epoch":"1996-08-19T18:43:12Z",)"
+      R"("ageDays":-0.318\},"propagator":"sgp4","subSatellitePoint":\{"latitude":40.231110,)"
+      R"("longitude":-0.594751,"heightKm":800.278\},"headingDegrees":19\d\.\d\d,"nearestPlace":\{"name":"[^"]+, ES",.*\}\}\n)")))
+      << where.out;
+  // The same point where the set is followed without a picture.
+  const auto track = Cli(dir, {"track", "--elements", tle, "--satellite", "kitsat 2", "--at", "1996-08-19T11:05:42Z",
+                               "--minutes", "2", "--step", "60"});
+  ASSERT_EQ(track.exitCode, 0) << track.err;
+  EXPECT_TRUE(std::regex_match(track.out, std::regex(
+      R"(# time.*\n1996-08-19T11:05:42Z .* +40\.231110 +-0\.594751 +800\.278\n)"
+      R"(1996-08-19T11:06:42Z .*\n1996-08-19T11:07:42Z .*\n)"))) << track.out;
+
+  const std::string set = kTwoLineSets.substr(kTwoLineSets.find("1 22828U 93061F   96232"), 140);
+  const auto edited = [&set](std::string_view from, std::string_view to) {
+    std::string text = set;
+    return WithChecksums(text.replace(text.find(from), from.size(), to));
+  };
+  std::string garbage = set.substr(0, 70);
+  garbage.resize(100 << 20, 'x');
+  const std::pair<std::string, std::string> broken[] = {
+      {set.substr(0, 70), "line 1: truncated set"},
+      {edited("98.5700 306", "98.5x00 306"), "line 2: letters in the inclination"},
+      {edited("96232.78", "96367.50"), "line 1: epoch day 367.5 out of range"},
+      {edited("0010000", "1.00000"), "line 2: eccentricity of 1 or more"},
+      {edited("14.28030054", "-4.28030054"), "line 2: negative mean motion"},
+      {garbage, "line 1: truncated set"},
+      {kTwoLineSets.substr(kTwoLineSets.find("UOSAT 5")), "no element set for KO-25 (22828) in "}};
+  for (const auto& [text, reason] : broken) {
+    WriteBytes(tle, TwoLineText(text));
+    const auto run = Cli(dir, {"where", "KBIW0008", "--elements", tle});
+    EXPECT_EQ(std::tie(run.exitCode, run.out), std::tuple(1, "")) << reason;
+    EXPECT_TRUE(run.err.find(reason) != std::string::npos && run.err.find(tle) != std::string::npos &&
+                std::count(run.err.begin(), run.err.end(), '\n') == 1) << run.err;
+  }
+  EXPECT_EQ(ReadBytes(dir / "KBIW0008"), picture);  // never stamped on a failure
 }
 
 }  // namespace

@@ -291,8 +291,11 @@ class GuiTest : public QObject {
         WhenModal([&](QWidget& form) {
           seen << form.windowTitle() + (window_->isVisible() ? " after" : " before");
           QTest::keyClick(&form, Qt::Key_Escape);
-          for (QLineEdit* edit : form.findChildren<QLineEdit*>()) edit->setText(QString::fromStdString(dir_.path()));
-          form.findChildren<QLineEdit*>()[2]->setText(QString::fromStdString((dir_ / "images").string()));
+          // The ground-station folders, the images folder; no two-line element file.
+          const QList<QLineEdit*> edits = form.findChildren<QLineEdit*>();
+          QCOMPARE(edits.size(), 4);
+          for (int i : {0, 1}) edits[i]->setText(QString::fromStdString(dir_.path()));
+          edits[2]->setText(QString::fromStdString((dir_ / "images").string()));
           Button(form, "OK")->click();
         });
         qobject_cast<QMessageBox*>(&box)->accept();

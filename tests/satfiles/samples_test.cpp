@@ -53,7 +53,8 @@ TEST_F(Samples, EveryOneOpensAsAVariedSceneAndOnlyTheRawDownloadNeedsCleaning) {
   std::set<std::string> names;  // listed first: decoding a pair makes and deletes a transit file
   for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
   for (const std::string& name : names) {
-    if (name.starts_with("WiSP.") || name.starts_with("TM4") || name.starts_with("TM5")) continue;
+    const bool elementsOrPlaces = name.starts_with("WiSP.") || name == "ELEMENTS.TLE";
+    if (elementsOrPlaces || name.starts_with("TM4") || name.starts_with("TM5")) continue;
     SCOPED_TRACE(name);
     platform.boxes.clear();
     session->state.currentFilePath = name;
