@@ -61,13 +61,16 @@ double TrackHeading(const GeodeticPoint& from, const GeodeticPoint& to) {
   return std::fmod(heading / kDegreesToRadians + 360, 360);
 }
 
-// Fills height and heading from the satellite's positions about the capture.
+// Fills height, heading and ground track from the satellite's positions about the capture.
 bool CompleteFromTrack(PictureLocation& location, const GroundPosition& at) {
   const double t = location.captureTime;
   const auto here = at(t), before = at(t - kHeadingSpanSeconds / 2), after = at(t + kHeadingSpanSeconds / 2);
   if (!here || !before || !after) return false;
   location.heightKm = here->heightKm;
   location.headingDegrees = TrackHeading(*before, *after);
+  location.groundTrack.clear();
+  for (double s = -kTrackSpanSeconds; s <= kTrackSpanSeconds; s += kTrackStepSeconds)
+    if (const auto point = at(t + s)) location.groundTrack.push_back({s, point->latitude, point->longitude});
   return true;
 }
 

@@ -30,6 +30,14 @@ LocationFiles LocationFilesFromSettings(Session& session);
 
 enum class ElementSource { Wisp, TwoLine };
 
+struct TrackPoint {
+  double secondsFromCapture = 0;
+  double latitude = 0, longitude = 0;  // degrees, longitude east -180 … 180
+};
+
+inline constexpr double kTrackSpanSeconds = 600;
+inline constexpr double kTrackStepSeconds = 10;
+
 struct PictureLocation {
   std::string designation;        // "UO-22", as the report's title names it
   uint32_t catalogueNumber = 0;
@@ -43,6 +51,9 @@ struct PictureLocation {
   double headingDegrees = 0;      // of the ground track, clockwise from north
   NearestPlaceResult nearestPlace;
   std::vector<SkippedSet> skippedSets;  // faulty sets passed over in two-line text
+  // The sub-satellite point every kTrackStepSeconds from kTrackSpanSeconds before the capture
+  // to as long after it; a moment the element set gives no position for is left out.
+  std::vector<TrackPoint> groundTrack;
 };
 
 // Days from the element set's epoch to the capture, fractional; positive when the set is

@@ -124,7 +124,7 @@ TEST(UtcTime, ReadsIsoTimesAndWritesThemBackToTheSecond) {
 TEST(LocationJson, NamesEveryFieldAndWritesNullWhereThereIsNoDirection) {
   PictureLocation location{"KO-25", 22828, kKitsat2CaptureTime, ElementSource::TwoLine,
                            *ParseIsoUtc("1996-08-19T18:43:12Z"), 0, 40.2311104, -0.5947514, 800.2781, 194.174,
-                           {"Sagunto, ES", 12.34, std::nullopt, true}, {}};
+                           {"Sagunto, ES", 12.34, std::nullopt, true}, {}, {}};
   EXPECT_EQ(PictureLocationJson(location, "KBIW\"8"),
             R"({"file":"KBIW\"8","satellite":{"designation":"KO-25","catalogueNumber":22828},)"
             R"("captureTime":"1996-08-19T11:05:42Z","elementSet":{"source":"tle",)"
