@@ -32,18 +32,31 @@ constexpr double kDayNumberToJulianDate = 1721409.5;
 // The ground track's direction is taken across this span about the capture.
 constexpr double kHeadingSpanSeconds = 1;
 
+// What stopped a location, in words: the first problem met.
+class Stop {
+ public:
+  bool Say(std::string text) {
+    if (text_.empty()) text_ = std::move(text);
+    return false;
+  }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
 // Where a satellite is above the ground at a moment (seconds since 1970); none where its
 // element set gives no position.
 using GroundPosition = std::function<std::optional<GeodeticPoint>(double)>;
 
-std::optional<Bytes> ReadLocationFile(Session& session, const fs::path& path) {
+std::optional<Bytes> ReadLocationFile(Stop& stop, const fs::path& path) {
   FileContents contents = ReadWholeFile(path, kMaxLocationFileSize);
   if (contents.error == FileReadError::TooLarge) {
-    ShowErrorBox(session, "The file %s is too large", path.c_str());
+    stop.Say(FormatText("The file %s is too large", path.c_str()));
     return std::nullopt;
   }
   if (!contents.ok()) {
-    ShowErrorBox(session, "Cannot open file %s", path.c_str());
+    stop.Say(FormatText("Cannot open file %s", path.c_str()));
     return std::nullopt;
   }
   return std::move(contents.bytes);
@@ -76,10 +89,10 @@ bool CompleteFromTrack(PictureLocation& location, const GroundPosition& at) {
 
 // The WiSP.Kep record of the satellite through the ground-station program's own propagator,
 // whose latitude the report has always shown.
-bool LocateByRecord(Session& session, std::span<const uint8_t> file, PictureLocation& location) {
+bool LocateByRecord(Stop& stop, std::span<const uint8_t> file, PictureLocation& location) {
   const auto set = FindElementSet(file, location.designation);
   if (!set) {
-    ShowErrorBox(session, "Cannot find the Element Set for %s", location.designation.c_str());
+    stop.Say(FormatText("Cannot find the Element Set for %s", location.designation.c_str()));
     return false;
   }
   const std::tm utc = UtcCalendarFields(location.captureTime);
@@ -87,7 +100,7 @@ bool LocateByRecord(Session& session, std::span<const uint8_t> file, PictureLoca
                                     utc.tm_min, utc.tm_sec);
   const auto elements = PrepareElements(*set);
   if (!located || !elements) {
-    ShowErrorBox(session, "The Element Set for %s is corrupt", location.designation.c_str());
+    stop.Say(FormatText("The Element Set for %s is corrupt", location.designation.c_str()));
     return false;
   }
   location.source = ElementSource::Wisp;
@@ -104,14 +117,14 @@ bool LocateByRecord(Session& session, std::span<const uint8_t> file, PictureLoca
     return EarthFixedToGeodetic({p->x, p->y, p->z});
   };
   if (!CompleteFromTrack(location, at)) {
-    ShowErrorBox(session, "The Element Set for %s is corrupt", location.designation.c_str());
+    stop.Say(FormatText("The Element Set for %s is corrupt", location.designation.c_str()));
     return false;
   }
   return true;
 }
 
 // The two-line set of the satellite nearest the capture, through SGP4.
-bool LocateByTwoLineSet(Session& session, const fs::path& path, std::string_view text,
+bool LocateByTwoLineSet(Stop& stop, const fs::path& path, std::string_view text,
                         PictureLocation& location) {
   TwoLineElementText parsed = ParseTwoLineElements(text);
   location.skippedSets = std::move(parsed.skipped);
@@ -121,17 +134,17 @@ bool LocateByTwoLineSet(Session& session, const fs::path& path, std::string_view
   if (!set) {
     if (parsed.sets.empty() && !location.skippedSets.empty()) {
       const SkippedSet& first = location.skippedSets.front();
-      ShowErrorBox(session, "%s, line %zu: %s", path.c_str(), first.lineNumber, first.reason.c_str());
+      stop.Say(FormatText("%s, line %zu: %s", path.c_str(), first.lineNumber, first.reason.c_str()));
     } else {
-      ShowErrorBox(session, "no element set for %s (%u) in %s", location.designation.c_str(),
-                   location.catalogueNumber, path.c_str());
+      stop.Say(FormatText("no element set for %s (%u) in %s", location.designation.c_str(),
+                   location.catalogueNumber, path.c_str()));
     }
     return false;
   }
   const auto cannotPropagate = [&](Sgp4Error error) {
-    ShowErrorBox(session, "%s, line %zu: the set for %s cannot be propagated: %s", path.c_str(),
+    stop.Say(FormatText("%s, line %zu: the set for %s cannot be propagated: %s", path.c_str(),
                  set->lineNumber, location.designation.c_str(),
-                 std::string(Sgp4ErrorText(error)).c_str());
+                 std::string(Sgp4ErrorText(error)).c_str()));
     return false;
   };
   const Sgp4Start start = InitialiseSgp4(*set);
@@ -157,16 +170,16 @@ bool LocateByTwoLineSet(Session& session, const fs::path& path, std::string_view
   return true;
 }
 
-bool FindNearestPlace(Session& session, const fs::path& placesFile, PictureLocation& location) {
+bool FindNearestPlace(Stop& stop, const fs::path& placesFile, PictureLocation& location) {
   std::optional<NearestPlaceResult> nearest;
   if (placesFile.empty()) {
     nearest = NearestBuiltInPlace(location.latitude, location.longitude);
   } else {
-    const auto places = ReadLocationFile(session, placesFile);
+    const auto places = ReadLocationFile(stop, placesFile);
     if (!places) return false;
     nearest = NearestPlace(*places, location.latitude, location.longitude);
     if (!nearest) {
-      ShowErrorBox(session, "There are no places in %s", placesFile.c_str());
+      stop.Say(FormatText("There are no places in %s", placesFile.c_str()));
       return false;
     }
   }
@@ -195,23 +208,23 @@ double ElementSetAgeDays(const PictureLocation& location) {
   return JulianDateFromUnixSeconds(location.captureTime) - location.epochJulianDate;
 }
 
-std::optional<PictureLocation> LocatePicture(Session& session, const std::string& fileName,
-                                             uint32_t captureTime, const LocationFiles& files) {
+LocationOutcome FindPictureLocation(const std::string& fileName, uint32_t captureTime,
+                                    const LocationFiles& files) {
+  Stop stop;
   const auto designation = SatelliteForFile(fileName);
   if (!designation) {
-    ShowErrorBox(session, "Cannot tell the satellite from the file name %s", fileName.c_str());
-    return std::nullopt;
+    stop.Say(FormatText("Cannot tell the satellite from the file name %s", fileName.c_str()));
+    return {std::nullopt, stop.text()};
   }
   PictureLocation location;
   location.designation = *designation;
   location.catalogueNumber = CatalogueNumberOf(*designation).value_or(0);
   location.captureTime = captureTime;
   if (files.elementSetFile.empty()) {
-    ShowErrorBox(session,
-                 "There is no element-set file to place %s by: register a two-line element "
-                 "file or the WiSP.Kep directory in the settings",
-                 fileName.c_str());
-    return std::nullopt;
+    stop.Say(FormatText("There is no element-set file to place %s by: register a two-line element "
+                        "file or the WiSP.Kep directory in the settings",
+                        fileName.c_str()));
+    return {std::nullopt, stop.text()};
   }
   const auto located = [&] {
     // Two-line text is told by its start, and the reader gives up on text whose first
@@ -219,15 +232,23 @@ std::optional<PictureLocation> LocatePicture(Session& session, const std::string
     const auto start = ReadFilePrefix(files.elementSetFile, kTwoLineScanLimit);
     if (start && IsTwoLineElementText(*start) && start->size() == kTwoLineScanLimit &&
         ParseTwoLineElements(AsText(*start)).sets.empty())
-      return LocateByTwoLineSet(session, files.elementSetFile, AsText(*start), location);
-    const auto elementSets = ReadLocationFile(session, files.elementSetFile);
+      return LocateByTwoLineSet(stop, files.elementSetFile, AsText(*start), location);
+    const auto elementSets = ReadLocationFile(stop, files.elementSetFile);
     if (!elementSets) return false;
     return IsTwoLineElementText(*elementSets)
-               ? LocateByTwoLineSet(session, files.elementSetFile, AsText(*elementSets), location)
-               : LocateByRecord(session, *elementSets, location);
+               ? LocateByTwoLineSet(stop, files.elementSetFile, AsText(*elementSets), location)
+               : LocateByRecord(stop, *elementSets, location);
   }();
-  if (!located || !FindNearestPlace(session, files.placesFile, location)) return std::nullopt;
-  return location;
+  if (!located || !FindNearestPlace(stop, files.placesFile, location))
+    return {std::nullopt, stop.text()};
+  return {std::move(location), {}};
+}
+
+std::optional<PictureLocation> LocatePicture(Session& session, const std::string& fileName,
+                                             uint32_t captureTime, const LocationFiles& files) {
+  LocationOutcome outcome = FindPictureLocation(fileName, captureTime, files);
+  if (!outcome.location) ShowErrorBox(session, "%s", outcome.problem.c_str());
+  return std::move(outcome.location);
 }
 
 std::string ElementSourceLine(const PictureLocation& location) {

@@ -60,8 +60,16 @@ struct PictureLocation {
 // older than the picture.
 double ElementSetAgeDays(const PictureLocation& location);
 
-// Locates the picture `fileName` (its satellite told by the name) at `captureTime`. None after
-// an error box that names the file at fault.
+struct LocationOutcome {
+  std::optional<PictureLocation> location;
+  std::string problem;  // when there is no location: why, naming the file at fault
+};
+
+// Locates the picture `fileName` (its satellite told by the name) at `captureTime`.
+LocationOutcome FindPictureLocation(const std::string& fileName, uint32_t captureTime,
+                                    const LocationFiles& files);
+
+// The same, the problem shown in an error box.
 std::optional<PictureLocation> LocatePicture(Session& session, const std::string& fileName,
                                              uint32_t captureTime, const LocationFiles& files);
 

@@ -95,7 +95,10 @@ void RunRotateCommand(Session& session, Turn turn) {
   {
     WaitCursor wait(session.platform);
     s.shownImage = RotateGreyPicture(session, turn);
-    if (s.shownImage) SetCurrentImage(session, s.shownImage);
+    if (s.shownImage) {
+      s.processing.quarterTurnsClockwise += turn == Turn::Clockwise ? 1 : -1;
+      SetCurrentImage(session, s.shownImage);
+    }
   }
   s.pixelAdjustAvailable = !s.pixelAdjustAvailable;
 }

@@ -128,6 +128,9 @@ bool RunImageCommand(Session& session, int command, int parameter, int& result) 
       WaitCursor wait(session.platform);
       s.shownImage = RotateColourPlanes(
           session, s.shownImage, command == kCmdColourClockwise ? Turn::Clockwise : Turn::Anticlockwise);
+      // Turning every plane turns the picture; turning some only registers them.
+      if (s.shownImage && s.planes.all)
+        s.processing.quarterTurnsClockwise += command == kCmdColourClockwise ? 1 : -1;
       ShowShownImage(session);
       s.pixelAdjustAvailable = !s.pixelAdjustAvailable;
       return true;

@@ -89,6 +89,9 @@ struct ProcessingFlags {
   bool colourSetShown = false;
   bool decompressAsColourSet = false;
   bool colourExposureOn = true;  // the automatic compensation is applied to a colour set
+  // Quarter turns the picture on show has taken since it was loaded, clockwise positive;
+  // its footprint on the ground turns with it.
+  int quarterTurnsClockwise = 0;
 };
 
 struct ImageState {

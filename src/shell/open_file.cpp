@@ -29,6 +29,7 @@ OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file,
                            bool colourSets, OpenOrigin origin) {
   EnterFile(session, file);
   session.state.openedFromShell = true;
+  session.state.processing.quarterTurnsClockwise = 0;
   if (IsBitmapFileName(session.state.currentFilePath))
     return OpenBitmapAsCurrent(session) ? OpenResult::Shown : OpenResult::Failed;
   return OpenSingleSatelliteFile(session, origin, colourSets);
