@@ -52,6 +52,9 @@ enum CommandId : int {
   kCmdSettings = 40024,
   kCmdHelpContents = 40049,
   kCmdAbout = 1004,
+
+  // View: windows beside the picture.
+  kCmdViewMap = 41001,
   // Sent by start-up and the dialogs
   kCmdCommandLineOpen = 40060,
   kCmdNoCommand = 1050,  // Ctrl+X: bound, handled by nothing

@@ -131,6 +131,8 @@ class Platform {
   // Help > Contents and Index, and Help > About Kestrel; nothing where there is no window.
   virtual void ShowHelp() {}
   virtual void ShowAbout() {}
+  // View > Map: the window that shows where the picture on show lies, following it.
+  virtual void ShowMap() {}
   virtual void PictureChanged(PictureChange change) = 0;
   // The state of a modeless image dialog (Rotation / Exposure, 24 Bit Colour Manipulation)
   // changed: a platform that shows them redraws them from the image state.

@@ -80,6 +80,7 @@ int DispatchCommand(Session& session, int command, int parameter) {
     case kCmdSettings: RunSettingsDialog(session); return 1;
     case kCmdHelpContents: session.platform.ShowHelp(); return 1;
     case kCmdAbout: session.platform.ShowAbout(); return 1;
+    case kCmdViewMap: session.platform.ShowMap(); return 1;
     case kCmdCommandLineOpen: CommandLineOpen(session, s.currentFilePath); return 1;
     default: return 1;
   }

@@ -70,6 +70,11 @@ constexpr MenuEntry kMenuBar[] = {
     {K::End},
     {K::End},
 
+    // Windows beside the picture; their keys shown after a tab, as menus show keys.
+    {K::Menu, "View"},
+    {K::Item, "Map\tCtrl+M", kCmdViewMap},
+    {K::End},
+
     {K::Menu, "Comp"},
     {K::Item, "Each Plane", kCmdCompEachPlane},
     {K::Item, "   Graded", kCmdCompGraded},
@@ -107,6 +112,7 @@ constexpr Accelerator kAccelerators[] = {
     {"Shift+Left", kCmdImageLeft1},
     {"Shift+Right", kCmdImageRight1},
     {"Ctrl+X", kCmdNoCommand},
+    {"Ctrl+M", kCmdViewMap},
 };
 
 }  // namespace

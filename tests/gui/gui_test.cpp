@@ -234,8 +234,8 @@ class GuiTest : public QObject {
     const QList<QAction*> menus = window_->menuBar()->actions();
     QStringList titles;
     for (QAction* menu : menus) titles << menu->text();
-    QCOMPARE(titles, (QStringList{"File", "Edit", "Comp", "Help"}));
-    QMenu* comp = menus[2]->menu();
+    QCOMPARE(titles, (QStringList{"File", "Edit", "View", "Comp", "Help"}));
+    QMenu* comp = menus[3]->menu();
     emit comp->aboutToShow();  // the rules are applied as a menu opens
     QVERIFY(comp->actions()[2]->isChecked() && !comp->actions()[0]->isChecked());
     comp->actions()[1]->trigger();
