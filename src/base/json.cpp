@@ -52,6 +52,13 @@ std::string JsonString(std::string_view text) {
   return quoted + "\"";
 }
 
+JsonObject JsonObject::Extending(std::string_view objectJson) {
+  JsonObject object;
+  if (objectJson.size() >= 2 && objectJson.front() == '{' && objectJson.back() == '}')
+    object.body_ = std::string(objectJson.substr(0, objectJson.size() - 1));
+  return object;
+}
+
 JsonObject& JsonObject::Member(std::string_view key, std::string_view json) {
   if (body_.size() > 1) body_ += ',';
   body_ += JsonString(key);

@@ -14,6 +14,10 @@ std::string JsonString(std::string_view text);
 // One JSON object, its members in the order added.
 class JsonObject {
  public:
+  JsonObject() = default;
+  // Goes on from an object already written, adding members after its own.
+  static JsonObject Extending(std::string_view objectJson);
+
   JsonObject& Text(std::string_view key, std::string_view value);
   // A finite number with `decimals` places; null when it is not finite.
   JsonObject& Number(std::string_view key, double value, int decimals);

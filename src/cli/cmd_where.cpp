@@ -1,12 +1,14 @@
-// where FILE [--elements FILE] [--places FILE] [--no-stamp] [--json]: where on Earth a picture
-// was taken. The report is printed as its box shows it, and the file stamped as the desktop
-// program stamps it; --json prints the location as one object and leaves the file as it is.
+// where FILE [--elements FILE] [--places FILE] [--no-stamp] [--json] [--kml OUT] [--geotiff OUT]
+// [--geojson OUT]: where on Earth a picture was taken. The report is printed as its box shows
+// it, and the file stamped as the desktop program stamps it; --json prints the location as one
+// object and leaves the file as it is. The exports lay the picture on its footprint.
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "cli/cli.h"
+#include "geo/exports.h"
 #include "location/image_information.h"
 #include "location/report.h"
 #include "shell/settings.h"
@@ -20,6 +22,7 @@ struct WhereOptions {
   std::string places;
   bool noStamp = false;
   bool json = false;
+  std::string kml, geotiff, geojson;
 } options;
 
 void DefineWhere(CLI::App& app) {
@@ -30,6 +33,54 @@ void DefineWhere(CLI::App& app) {
                  "places: a WiSP.Obs file (default: the settings', else the built-in list)");
   app.add_flag("--no-stamp", options.noStamp, "leave the file unstamped");
   app.add_flag("--json", options.json, "print the location as one JSON object (never stamps)");
+  app.add_option("--kml", options.kml, "write KML for Google Earth, the picture as OUT.png beside it");
+  app.add_option("--geotiff", options.geotiff, "write the picture as a GeoTIFF in WGS-84");
+  app.add_option("--geojson", options.geojson, "write the footprint as a GeoJSON Feature");
+}
+
+// The exports asked for, each after the checks that keep it off the input.
+struct Export {
+  std::string& typed;
+  std::optional<std::string> (*write)(const PlacedPicture&, const Session&, const std::filesystem::path&);
+};
+
+const Export kExports[] = {
+    {options.kml,
+     [](const PlacedPicture& placed, const Session& session, const std::filesystem::path& out) {
+       return ExportKml(placed, *session.state.current.currentDib, session.state.currentFilePath, out);
+     }},
+    {options.geotiff,
+     [](const PlacedPicture& placed, const Session& session, const std::filesystem::path& out) {
+       return ExportGeoTiff(placed, *session.state.current.currentDib, out);
+     }},
+    {options.geojson,
+     [](const PlacedPicture& placed, const Session& session, const std::filesystem::path& out) {
+       return ExportGeoJson(placed, session.state.currentFilePath, out);
+     }},
+};
+
+// Writes every export asked for; the exit status.
+int WriteExports(Session& session, const LocationFiles& files) {
+  const std::string& name = session.state.currentFilePath;
+  const PlacedPictureOutcome outcome = PlacePicture(name, session.state.fileHeaderBuffer, 0, files);
+  if (!outcome.placed) return Complain("%s: nothing written: %s", name.c_str(), outcome.problem.c_str());
+  for (const Export& e : kExports) {
+    if (e.typed.empty()) continue;
+    if (const auto problem = e.write(*outcome.placed, session, OutputPath(e.typed)))
+      return Complain("%s", problem->c_str());
+  }
+  return kExitSuccess;
+}
+
+// None of the outputs may land on the input, nor the KML's picture.
+bool OutputsLandOnTheInput(const Session& session) {
+  const std::string& name = session.state.currentFilePath;
+  for (const Export& e : kExports) {
+    if (e.typed.empty()) continue;
+    if (OutputIsAnInput(session, OutputPath(e.typed), {name})) return true;
+  }
+  if (options.kml.empty()) return false;
+  return OutputIsAnInput(session, OutputPath(options.kml).replace_extension(".png"), {name});
 }
 
 void ReportSkippedSets(const std::filesystem::path& file, const std::vector<SkippedSet>& skipped) {
@@ -52,6 +103,10 @@ int RunWhere(Session& session) {
     return kExitFailure;
   }
 
+  if (OutputsLandOnTheInput(session)) return kExitFailure;
+  const bool exporting = !options.kml.empty() || !options.geotiff.empty() || !options.geojson.empty();
+  if (exporting && opened != OpenResult::Shown) return Complain("%s has no picture to export", name.c_str());
+
   LocationFiles files = LocationFilesFromSettings(session);
   if (!options.elements.empty()) files.elementSetFile = std::filesystem::absolute(options.elements);
   if (!options.places.empty()) files.placesFile = std::filesystem::absolute(options.places);
@@ -65,8 +120,11 @@ int RunWhere(Session& session) {
     const auto location = LocatePicture(session, name, captureTime, files);
     if (!location) return kExitFailure;
     ReportSkippedSets(files.elementSetFile, location->skippedSets);
-    std::printf("%s\n", PictureLocationJson(*location, name).c_str());
-    return kExitSuccess;
+    // With the footprint when the camera is known.
+    const PlacedPictureOutcome placed = PlacePicture(name, session.state.fileHeaderBuffer, 0, files);
+    std::printf("%s\n", placed.placed ? PlacedPictureJson(*placed.placed, name).c_str()
+                                      : PictureLocationJson(*location, name).c_str());
+    return exporting ? WriteExports(session, files) : kExitSuccess;
   }
 
   const InformationOutcome outcome =
@@ -75,7 +133,7 @@ int RunWhere(Session& session) {
   if (outcome.result != 1) return kExitFailure;  // after the message of what stopped it
   if (!outcome.shownReport) return noCaptureTime();
   std::printf("%s\n", outcome.shownReport->c_str());
-  return kExitSuccess;
+  return exporting ? WriteExports(session, files) : kExitSuccess;
 }
 
 const Registrar kWhere({"where", "print where on Earth a picture was taken, as its report shows it",

@@ -31,21 +31,25 @@ struct ComposedReport {
   std::vector<SkippedSet> skippedSets;
 };
 
+ComposedReport ComposeReportOf(const PictureLocation& location) {
+  ComposedReport composed;
+  composed.status = StatusForEpochAge(location.epochAgeDays);
+  composed.report = ReportTitle(location.designation, CaptureDateText(UtcCalendarFields(location.captureTime)));
+  if (composed.status != ReportStatus::Withheld)
+    composed.report += PositionLines(location.latitude, location.longitude);
+  composed.placeText = PlaceText(location.nearestPlace);
+  // The ground-station program's element sets keep the report they always gave.
+  if (location.source == ElementSource::TwoLine)
+    composed.sourceLine.append("\n").append(ElementSourceLine(location));
+  composed.skippedSets = location.skippedSets;
+  return composed;
+}
+
 std::optional<ComposedReport> ComposeReport(Session& session, const std::string& fileName,
                                             uint32_t captureTime, const LocationFiles& files) {
   const auto location = LocatePicture(session, fileName, captureTime, files);
   if (!location) return std::nullopt;
-  ComposedReport composed;
-  composed.status = StatusForEpochAge(location->epochAgeDays);
-  composed.report = ReportTitle(location->designation, CaptureDateText(UtcCalendarFields(captureTime)));
-  if (composed.status != ReportStatus::Withheld)
-    composed.report += PositionLines(location->latitude, location->longitude);
-  composed.placeText = PlaceText(location->nearestPlace);
-  // The ground-station program's element sets keep the report they always gave.
-  if (location->source == ElementSource::TwoLine)
-    composed.sourceLine.append("\n").append(ElementSourceLine(*location));
-  composed.skippedSets = location->skippedSets;
-  return composed;
+  return ComposeReportOf(*location);
 }
 
 // The report to store: the place only when the position can be trusted.
@@ -158,6 +162,11 @@ InformationOutcome ReportImageInformation(Session& session, const std::string& f
       session.platform.CloseMainWindow();
   }
   return outcome;
+}
+
+std::string ReportText(const PictureLocation& location) {
+  const ComposedReport composed = ComposeReportOf(location);
+  return ReportToStore(composed) + std::string(WarningFor(composed.status)) + composed.sourceLine;
 }
 
 int ShowImageInformation(Session& session, const std::string& fileName) {

@@ -28,6 +28,9 @@ struct InformationOutcome {
 InformationOutcome ReportImageInformation(Session& session, const std::string& fileName,
                                           const InformationRequest& request);
 
+// The report a located picture gets when it is not yet stamped, as its box shows it.
+std::string ReportText(const PictureLocation& location);
+
 // The report with the registered element-set and places files; 1 when done, 0 on error.
 int ShowImageInformation(Session& session, const std::string& fileName);
 
