@@ -63,17 +63,16 @@ PlacedPictureOutcome PlacePictureOnShow(Session& session) {
                       LocationFilesFromSettings(session));
 }
 
+std::string NearestPlacePhrase(const NearestPlaceResult& place) {
+  if (!place.bearingDegrees) return FormatText("at %s", place.name.c_str());
+  const std::string letters = CompassLetters(CompassWord(*place.bearingDegrees, place.pictureLiesEast));
+  return FormatText("%.0f km %s of %s", place.distanceKm, letters.c_str(), place.name.c_str());
+}
+
 std::string DescribePlacedPicture(const PlacedPicture& placed) {
   const PictureLocation& location = placed.location;
   const std::string time = IsoUtcText(JulianDateFromUnixSeconds(location.captureTime));
-  const NearestPlaceResult& place = location.nearestPlace;
-  const std::string where =
-      place.bearingDegrees
-          ? FormatText(
-                "%.0f km %s of %s", place.distanceKm,
-                CompassLetters(CompassWord(*place.bearingDegrees, place.pictureLiesEast)).c_str(),
-                place.name.c_str())
-          : FormatText("at %s", place.name.c_str());
+  const std::string where = NearestPlacePhrase(location.nearestPlace);
   const double across = std::max(placed.footprint.ground.acrossKm, placed.footprint.ground.alongKm);
   return FormatText("%s, %s %s UTC, centred %s %s, %s; footprint about %s across",
                     std::string(placed.footprint.ground.camera).c_str(), time.substr(0, 10).c_str(),
