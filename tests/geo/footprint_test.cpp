@@ -80,7 +80,7 @@ TEST(FootprintOf, StaysInRangeAcrossTheAntimeridianAndOverAPole) {
 
 TEST(FootprintOf, QuarterTurnsMoveTheCornersWithThePicture) {
   const auto turned = [](int turns) { return FootprintOf({51, -1}, 20, kOblong, turns).corners; };
-  const auto expectSame = [](const auto& a, const auto& b, int shift, const char* what) {
+  const auto expectSame = [](const auto& a, const auto& b, size_t shift, const char* what) {
     for (size_t i = 0; i < 4; ++i) {
       EXPECT_DOUBLE_EQ(a[i].latitude, b[(i + 4 - shift) % 4].latitude) << what;
       EXPECT_DOUBLE_EQ(a[i].longitude, b[(i + 4 - shift) % 4].longitude) << what;

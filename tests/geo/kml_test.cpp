@@ -58,7 +58,7 @@ TEST(KmlDocument, IsWellFormedAndPutsThePictureOnItsFootprint) {
     }
     // Lower left, lower right, upper right, upper left of the picture.
     std::string quad;
-    for (size_t corner : {3, 2, 1, 0}) {
+    for (size_t corner : {3u, 2u, 1u, 0u}) {
       const GeoPoint& p = content.footprint.corners[corner];
       quad += FormatText("%s%.6f,%.6f", quad.empty() ? "" : " ", p.longitude, p.latitude);
     }
