@@ -8,9 +8,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include "dib_builders.h"
+#include "run_python.h"
 #include "test_support.h"
 
 namespace kestrel {
@@ -53,28 +54,22 @@ TEST(GeoTiffFit, ReproducesAnAffineMapFromItsCorners) {
 }
 
 // One value a line: EPSG 4326 on WGS 84, the band types, the four corners, the description
-// (gdalinfo), then the top-left and bottom-right pixels (gdallocationinfo).
-std::ifstream GdalReport(const ScratchDir& dir, const fs::path& tiff) {
-  std::ofstream(dir / "report.py") << R"(import json, sys
-d = json.load(sys.stdin)
+// (gdalinfo), then the top-left and bottom-right pixels of each band (gdallocationinfo).
+constexpr const char* kGdalReport = R"(import json, subprocess, sys
+def run(*words): return subprocess.run(words, check=True, capture_output=True, text=True).stdout
+d = json.loads(run('gdalinfo', '-json', sys.argv[1]))
 wkt = d['coordinateSystem']['wkt']
 print('ID["EPSG",4326]' in wkt and 'WGS 84' in wkt)
 print(*(band['type'] for band in d['bands']))
 for corner in ('upperLeft', 'upperRight', 'lowerRight', 'lowerLeft'):
     print(*d['cornerCoordinates'][corner])
 print(d['metadata']['']['TIFFTAG_IMAGEDESCRIPTION'])
+print(run('gdallocationinfo', '-valonly', sys.argv[1], '0', '0'), end='')
+print(run('gdallocationinfo', '-valonly', sys.argv[1], '5', '3'), end='')
 )";
-  const std::string file = tiff.string(), out = (dir / "report.txt").string();
-  const std::string pixel = " && gdallocationinfo -valonly " + file;
-  const std::string command = "gdalinfo -json " + file + " | python3 " +
-                              (dir / "report.py").string() + " >" + out + pixel + " 0 0 >>" +
-                              out + pixel + " 5 3 >>" + out;
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  return std::ifstream(out);
-}
 
 TEST(GeoTiff, GdalReadsTheDatumBandsCornersAndPixels) {
-  if (std::system("command -v gdalinfo gdallocationinfo >/dev/null 2>&1") != 0)
+  if (std::system("(command -v gdalinfo && command -v gdallocationinfo) >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "gdalinfo (gdal-bin) is not installed";
   // 6 x 4 pictures whose top-left pixel is colour 0 and bottom-right colour 2.
   const auto index = [](int x, int y) { return x + y == 0 ? 0u : x + y == 8 ? 2u : 1u; };
@@ -95,7 +90,7 @@ TEST(GeoTiff, GdalReadsTheDatumBandsCornersAndPixels) {
   for (const auto& c : cases) {
     const ScratchDir dir;
     ASSERT_EQ(WriteGeoTiff(c.dib, c.footprint, dir / "PICTURE.TIF"), std::nullopt);
-    std::ifstream report = GdalReport(dir, dir / "PICTURE.TIF");
+    std::istringstream report(RunPythonOn(kGdalReport, dir / "PICTURE.TIF"));
     std::string datum, bands, description, pixel, pixels;
     std::getline(report, datum);
     std::getline(report, bands);
