@@ -142,6 +142,8 @@ void MainWindow::PictureChanged(PictureChange change) {
   }
   // A picture of a new size fits the window to it; edits that keep the size leave it in place.
   if (change == PictureChange::Installed && view_->PictureSize() != fitted_) FitToPicture();
+  // A new or turned picture lies elsewhere; new colours leave it where it was.
+  if (map_ && change != PictureChange::ColoursChanged) map_->Follow();
 }
 
 void MainWindow::FitToPicture() {
@@ -208,6 +210,13 @@ void MainWindow::FollowImageDialogs() {
   Follow(exposureDialog_, session_.state.exposureDialog.open, session_, *this);
   Follow(colourDialog_, session_.state.colourDialog.open, session_, *this);
   ApplyAllMenuRules();  // the dialogs' buttons change what the menus allow
+}
+
+void MainWindow::ShowMap() {
+  if (!map_) map_ = new MapWindow(session_, this);
+  map_->show();
+  map_->raise();
+  map_->activateWindow();
 }
 
 void MainWindow::ShowHelp() {

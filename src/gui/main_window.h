@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui/image_dialogs.h"
+#include "gui/map_window.h"
 #include "gui/qt_platform.h"
 #include "session/session.h"
 
@@ -51,6 +52,9 @@ class MainWindow : public QMainWindow {
   void FollowImageDialogs();
   // Help > Contents and Index: one help window, raised when it is already open.
   void ShowHelp();
+  // View > Map: one map window, following the picture on show.
+  void ShowMap();
+  MapWindow* mapWindow() const { return map_; }
 
  private:
   void FitToPicture();
@@ -67,6 +71,7 @@ class MainWindow : public QMainWindow {
   QPointer<ExposureDialog> exposureDialog_;
   QPointer<ColourDialog> colourDialog_;
   QPointer<QDialog> help_;
+  QPointer<MapWindow> map_;
   QSize fitted_;  // the picture size the window was last fitted to
 };
 

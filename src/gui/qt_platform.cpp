@@ -226,6 +226,8 @@ void QtPlatform::ShowHelp() { window_.ShowHelp(); }
 
 void QtPlatform::ShowAbout() { RunAboutDialog(window_); }
 
+void QtPlatform::ShowMap() { window_.ShowMap(); }
+
 void QtPlatform::PictureChanged(PictureChange change) { window_.PictureChanged(change); }
 
 void QtPlatform::ImageDialogsChanged() { window_.FollowImageDialogs(); }

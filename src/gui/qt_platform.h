@@ -42,6 +42,7 @@ class QtPlatform : public Platform {
   void CloseMainWindow() override;
   void ShowHelp() override;
   void ShowAbout() override;
+  void ShowMap() override;
   void PictureChanged(PictureChange change) override;
   void ImageDialogsChanged() override;
 
