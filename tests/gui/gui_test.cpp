@@ -18,6 +18,8 @@
 
 #include "bitmap/bitmap_file.h"
 #include "gui/main_window.h"
+#include "gui/map_window.h"
+#include "location/where_fixture.h"
 #include "gui/picture_view.h"
 #include "platform/settings_file.h"
 #include "base/command_ids.h"
@@ -346,6 +348,34 @@ class GuiTest : public QObject {
     QVERIFY(session().state.planes.ir && !session().state.planes.all && !colour->findChildren<QCheckBox*>()[0]->isChecked());
     Button(*colour, "Close")->click();
     QVERIFY(!window_->colourDialog() && !session().state.colourDialog.open);
+  }
+
+  // View > Map, from its key: the map says why it is empty, then follows a located picture and
+  // its turns, and tells a screen reader what it shows.
+  void mapWindowFollowsThePictureOnShow() {
+    QTest::keyClick(&view(), Qt::Key_M, Qt::ControlModifier);
+    MapWindow* map = window_->mapWindow();
+    QVERIFY(map && map->isVisible());
+    QCOMPARE(map->map().accessibleDescription(), QStringLiteral("No picture is on show"));
+
+    using namespace location_testing;
+    kestrel::testing::WriteBytes(dir_ / "history.tle", TwoLineText());
+    kestrel::testing::WriteBytes(dir_ / "KBIW0008", CameraFile(kKitsat2CaptureTime, 4, 256 + 511 * 502));
+    // Opening loads the settings: a two-line element file, no places file (the built-in ones).
+    platform().WriteSettingText("TLE File", (dir_ / "history.tle").string());
+    platform().WriteSettingText("WiSP.Obs Directory", "");
+    platform().WriteSettingText("Initialised", "Yes");
+    AnswerNextBox([](QMessageBox& box) { box.accept(); });  // the report
+    QVERIFY(window_->OpenFile(dir_ / "KBIW0008"));
+    const QString description = map->map().accessibleDescription();
+    QVERIFY2(QRegularExpression(QStringLiteral("^KO-25 wide camera, 1996-08-19 11:05 UTC, centred 40\\.2\u00b0 N "
+                                               "0\\.6\u00b0 W, \\d+ km [NESW]+ of .+; footprint about 1,300 km across$"))
+                 .match(description).hasMatch(),
+             qPrintable(description));
+    const auto outline = map->map().scene().footprintOutlines.at(0);
+    DispatchCommand(session(), kCmdRotateClockwise);  // the old bottom-left is the top-left
+    const auto turned = map->map().scene().footprintOutlines.at(0);
+    QCOMPARE(std::pair(turned.at(0).x, turned.at(0).y), std::pair(outline.at(3).x, outline.at(3).y));
   }
 
   void aboutHelpAndAPasteTooLarge() {
