@@ -9,8 +9,11 @@
 namespace kestrel {
 namespace {
 
-const MapView kZoomedView{.centreLongitude = 179.5, .centreLatitude = -10, .pixelsPerDegree = 30,
-                          .width = 1920, .height = 1080};
+const MapView kZoomedView{.centreLongitude = 179.5,
+                          .centreLatitude = -10,
+                          .pixelsPerDegree = 30,
+                          .width = 1920,
+                          .height = 1080};
 
 void BM_SceneAtNewZoom(benchmark::State& state) {
   const MapContent content = bench::PacificPass();

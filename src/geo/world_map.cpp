@@ -28,7 +28,7 @@ constexpr size_t kCountBytes = 4;
 constexpr size_t kPointBytes = 4;
 constexpr double kUnitsPerDegree = 100;
 
-// Points of the land nearer than this many pixels to the point kept before them add nothing.
+// Land drawn within this many pixels of its outline looks no different.
 constexpr double kLandTolerance = 0.4;
 // Never so far out that the world shows more than twice across.
 constexpr double kMostTurnsInView = 2;
@@ -190,12 +190,70 @@ void AddArrows(const MapView& view, const std::vector<PixelPoint>& line,
   }
 }
 
+double SquaredDistance(PixelPoint a, PixelPoint b) {
+  return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+}
+
+double SquaredDistanceToSegment(PixelPoint point, PixelPoint from, PixelPoint to) {
+  const double length = SquaredDistance(from, to);
+  const double dx = to.x - from.x;
+  const double dy = to.y - from.y;
+  const double along =
+      length == 0
+          ? 0
+          : std::clamp(((point.x - from.x) * dx + (point.y - from.y) * dy) / length, 0.0, 1.0);
+  return SquaredDistance(point, {from.x + along * dx, from.y + along * dy});
+}
+
+// Douglas and Peucker's simplification of closed rings: a point stays only where leaving it out
+// would move the outline more than kLandTolerance pixels. Its buffers serve ring after ring.
+class RingSimplifier {
+ public:
+  void Append(std::span<const PixelPoint> ring, std::vector<PixelPoint>& out) {
+    const size_t size = ring.size();
+    if (size == 0) return;
+    // The ring splits into two runs at its first point and the point farthest from it; each run
+    // is split again at its point farthest from the line between its ends, while that is too far.
+    size_t farthest = 0;
+    for (size_t i = 1; i < size; ++i)
+      if (SquaredDistance(ring[i], ring[0]) > SquaredDistance(ring[farthest], ring[0]))
+        farthest = i;
+    keep_.assign(size, false);
+    keep_[0] = keep_[farthest] = true;
+    runs_ = {{0, farthest}, {farthest, size}};  // an end at `size` is the first point again
+    while (!runs_.empty()) {
+      const auto [from, to] = runs_.back();
+      runs_.pop_back();
+      size_t worst = from;
+      double worstDistance = kLandTolerance * kLandTolerance;
+      for (size_t i = from + 1; i < to; ++i) {
+        const double distance = SquaredDistanceToSegment(ring[i], ring[from], ring[to % size]);
+        if (distance > worstDistance) {
+          worst = i;
+          worstDistance = distance;
+        }
+      }
+      if (worst == from) continue;
+      keep_[worst] = true;
+      runs_.push_back({from, worst});
+      runs_.push_back({worst, to});
+    }
+    for (size_t i = 0; i < size; ++i)
+      if (keep_[i]) out.push_back(ring[i]);
+  }
+
+ private:
+  std::vector<bool> keep_;
+  std::vector<std::pair<size_t, size_t>> runs_;
+};
+
 // The label sits above the point it names and to its right, or to its left where the text
 // would run past the view's right edge (its width reckoned from a typical sans-serif letter).
 MapLabel LabelBeside(const MapView& view, PixelPoint point, std::string text) {
   const double gap = map_style::kMarkerRadius + 3;
-  const auto letters = std::count_if(text.begin(), text.end(),
-                                     [](char byte) { return (static_cast<uint8_t>(byte) & 0xC0) != 0x80; });
+  const auto letters = std::count_if(text.begin(), text.end(), [](char byte) {
+    return (static_cast<uint8_t>(byte) & 0xC0) != 0x80;
+  });
   const double width = kLetterWidth * map_style::kLabelFontSize * static_cast<double>(letters);
   const bool left = point.x + gap + width > view.width && point.x - gap - width >= 0;
   return {{left ? point.x - gap : point.x + gap, point.y - gap}, std::move(text), left};
@@ -238,7 +296,9 @@ std::optional<LandOutlines> DecodeLand(std::span<const uint8_t> bytes) {
   auto shapeStarts = RunStarts(bytes.data() + kCountsAt, shapeCount, ringCount, 1);
   auto ringStarts = RunStarts(bytes.data() + ringSizesAt, ringCount, pointCount, 3);
   if (!shapeStarts || !ringStarts) return std::nullopt;
-  LandOutlines land{.points = {}, .ringStarts = std::move(*ringStarts), .shapeStarts = std::move(*shapeStarts)};
+  LandOutlines land;
+  land.ringStarts = std::move(*ringStarts);
+  land.shapeStarts = std::move(*shapeStarts);
   land.points.reserve(pointCount);
   for (const uint8_t* point = bytes.data() + pointsAt; point != bytes.data() + bytes.size();
        point += kPointBytes) {
@@ -313,21 +373,20 @@ ProjectedLand ProjectLand(const LandOutlines& land, double pixelsPerDegree) {
   ProjectedLand projected;
   projected.pixelsPerDegree = pixelsPerDegree;
   projected.points.reserve(land.points.size());
+  RingSimplifier simplifier;
+  std::vector<PixelPoint> ringPoints;
   for (size_t shape = 0; shape < land.shapeStarts.size(); ++shape) {
     ProjectedLand::Shape projectedShape{.firstRing = projected.rings.size()};
     const size_t firstPoint = projected.points.size();
-    for (size_t ring = land.shapeStarts[shape]; ring < endOf(land.shapeStarts, shape, land.ringStarts.size()); ++ring) {
+    const size_t endRing = endOf(land.shapeStarts, shape, land.ringStarts.size());
+    for (size_t ring = land.shapeStarts[shape]; ring < endRing; ++ring) {
+      ringPoints.clear();
+      for (size_t i = land.ringStarts[ring]; i < endOf(land.ringStarts, ring, land.points.size());
+           ++i)
+        ringPoints.push_back({(land.points[i].longitude + 180) * pixelsPerDegree,
+                              (90 - land.points[i].latitude) * pixelsPerDegree});
       const size_t first = projected.points.size();
-      for (size_t i = land.ringStarts[ring]; i < endOf(land.ringStarts, ring, land.points.size()); ++i) {
-        const PixelPoint point{(land.points[i].longitude + 180) * pixelsPerDegree,
-                               (90 - land.points[i].latitude) * pixelsPerDegree};
-        if (projected.points.size() > first) {
-          const PixelPoint kept = projected.points.back();
-          if (std::abs(point.x - kept.x) < kLandTolerance && std::abs(point.y - kept.y) < kLandTolerance)
-            continue;
-        }
-        projected.points.push_back(point);
-      }
+      simplifier.Append(ringPoints, projected.points);
       if (projected.points.size() - first < 3)
         projected.points.resize(first);
       else
@@ -493,6 +552,10 @@ std::string MapSvg(const MapScene& scene) {
   AppendRect(svg, 0, height, width, map_colour::kOffMap);
   AppendRect(svg, std::max(0.0, scene.northEdge), std::min(height, scene.southEdge), width,
              map_colour::kOcean);
+  svg += "<path fill=\"none\" " + Stroke(map_colour::kGraticule, 1) + " d=\"";
+  for (const MapSegment& line : scene.graticule)
+    AppendPath(svg, std::array{line.from, line.to}, false);
+  svg += "\"/>\n";
 
   if (scene.land) {
     const ProjectedLand& land = *scene.land;
@@ -501,15 +564,11 @@ std::string MapSvg(const MapScene& scene) {
       for (const size_t shape : copy.shapes)
         for (size_t ring = land.shapes[shape].firstRing;
              ring < land.shapes[shape].firstRing + land.shapes[shape].ringCount; ++ring)
-          AppendPath(svg, std::span(land.points).subspan(land.rings[ring].first, land.rings[ring].count),
+          AppendPath(svg,
+                     std::span(land.points).subspan(land.rings[ring].first, land.rings[ring].count),
                      true, copy.origin);
     svg += "\"/>\n";
   }
-
-  svg += "<path fill=\"none\" " + Stroke(map_colour::kGraticule, 1) + " d=\"";
-  for (const MapSegment& line : scene.graticule)
-    AppendPath(svg, std::array{line.from, line.to}, false);
-  svg += "\"/>\n";
 
   for (const auto& outline : scene.footprintOutlines) {
     svg += "<path " + Fill(map_colour::kFootprintFill) + " " +

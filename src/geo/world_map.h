@@ -124,6 +124,7 @@ struct MapLabel {
 struct MapScene {
   MapView view;
   double northEdge = 0, southEdge = 0;  // the rows of the poles; beyond them is off the map
+  std::vector<MapSegment> graticule;    // over the sea, under the land
   std::shared_ptr<const ProjectedLand> land;
   // Each copy of the land in view: where its top-left corner goes, and its shapes in view.
   struct LandCopy {
@@ -131,7 +132,6 @@ struct MapScene {
     std::vector<size_t> shapes;
   };
   std::vector<LandCopy> landCopies;
-  std::vector<MapSegment> graticule;
   std::vector<std::vector<PixelPoint>> footprintOutlines;
   std::vector<std::vector<PixelPoint>> trackLines;
   std::vector<MapArrow> arrows;
@@ -150,7 +150,7 @@ namespace map_colour {
 inline constexpr uint32_t kOffMap = 0xFFD6D6D6;
 inline constexpr uint32_t kOcean = 0xFFAACBE4;
 inline constexpr uint32_t kLand = 0xFFEEE8D2;
-inline constexpr uint32_t kGraticule = 0x80FFFFFF;
+inline constexpr uint32_t kGraticule = 0xFFD4E5F2;
 inline constexpr uint32_t kFootprintFill = 0x40E0301E;
 inline constexpr uint32_t kFootprintLine = 0xFFC0281A;
 inline constexpr uint32_t kTrack = 0xFF1F4E96;
