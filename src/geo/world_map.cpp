@@ -259,10 +259,6 @@ MapLabel LabelBeside(const MapView& view, PixelPoint point, std::string text) {
   return {{left ? point.x - gap : point.x + gap, point.y - gap}, std::move(text), left};
 }
 
-}  // namespace
-
-namespace {
-
 // Runs of `total` items, `count` counts of them, the sizes read from `sizes`: where each
 // begins. None when a run is shorter than `least` or the runs do not add up to `total`.
 std::optional<std::vector<size_t>> RunStarts(const uint8_t* sizes, uint64_t count, uint64_t total,

@@ -65,8 +65,8 @@ PixelPoint ToPixel(const MapView& view, GeoPoint point);
 GeoPoint ToGeo(const MapView& view, PixelPoint pixel);
 
 // The land at one zoom, in pixels from the map's top-left corner (180° W, 90° N): a pan only
-// moves the view over it. Points nearer than a fraction of a pixel to the point kept before
-// them are left out, and so are rings that shrink below three points.
+// moves the view over it. Each coast keeps just the points that move it by more than 0.4 pixel;
+// rings that shrink below three points are left out.
 struct ProjectedLand {
   struct Ring {
     size_t first = 0, count = 0;  // points
