@@ -33,9 +33,11 @@ bool IsThePicture(const Session& session, const std::filesystem::path& out) {
 }  // namespace
 
 MapWindow::MapWindow(Session& session, QWidget* owner)
-    : QWidget(owner, Qt::Window), session_(session) {
+    : QMainWindow(owner), session_(session) {
   setWindowTitle(QStringLiteral("Kestrel Map"));
-  auto* layout = new QVBoxLayout(this);
+  auto* body = new QWidget(this);
+  setCentralWidget(body);
+  auto* layout = new QVBoxLayout(body);
   map_ = new MapWidget(this);
   map_->setAccessibleName(QStringLiteral("Map"));
   layout->addWidget(map_, 1);
@@ -75,7 +77,7 @@ void MapWindow::Follow() {
   const QString description = FromUtf8(DescribePlacedPicture(*placed_));
   map_->setContent(MapContentOf(*placed_));
   map_->setAccessibleDescription(description);
-  caption_->setText(description + QStringLiteral("\n") + FromUtf8(kFootprintCaveat));
+  caption_->setText(description);  // the map itself says that the footprint is approximate
 }
 
 void MapWindow::Complain(const QString& text) {

@@ -3,7 +3,7 @@
 // map, follows it as it changes, saves the view and exports the placed picture.
 
 #include <QLabel>
-#include <QWidget>
+#include <QMainWindow>
 #include <optional>
 
 #include "geo/placed_picture.h"
@@ -11,7 +11,7 @@
 
 namespace kestrel::gui {
 
-class MapWindow : public QWidget {
+class MapWindow : public QMainWindow {
   Q_OBJECT
 
  public:
