@@ -26,7 +26,7 @@ std::string RoundedKilometres(double km) {
   const long rounded = std::lround(km / unit) * static_cast<long>(unit);
   std::string digits = std::to_string(rounded);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-    digits.insert(static_cast<size_t>(at), ",");
+    digits.insert(static_cast<size_t>(at), 1, ',');
   return digits + " km";
 }
 
