@@ -84,7 +84,7 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
       {{"act", "a", "--preset", "uosat", "--format", "png"}, 2, ""}, {{"convert", "a", "-o", "b.bmp", "--outdir", "d"}, 2, ""},
   };
   std::string listing = "(.|\\n)*";
-  for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "track", "video", "where"}) {
+  for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "map", "track", "video", "where"}) {
     listing += "\\n  " + sub + " +[a-z].*";  // each with its one-line description
     cases.push_back({{sub, "--help"}, 0, "(.|\\n)*Usage: kestrel-cli " + sub + " (.|\\n)*"});
   }
