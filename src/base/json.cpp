@@ -6,35 +6,12 @@
 #include "base/text.h"
 
 namespace kestrel {
-namespace {
-
-// Bytes of the whole UTF-8 sequence starting at `text[at]`: 1 to 4, or 0 when there is none
-// (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, or cut short).
-size_t Utf8SequenceLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  if (lead < 0x80) return 1;
-  const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                        : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                       : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (size_t i = 1; i < length; ++i)
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-  const unsigned char second = byte(at + 1);
-  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-    return 0;
-  return length;
-}
-
-}  // namespace
 
 std::string JsonString(std::string_view text) {
   std::string quoted = "\"";
   for (size_t at = 0; at < text.size();) {
     const auto byte = static_cast<unsigned char>(text[at]);
-    const size_t length = Utf8SequenceLength(text, at);
+    const size_t length = ReadUtf8Sequence(text, at).length;
     if (byte == '"' || byte == '\\') {
       quoted += '\\';
       quoted += text[at];
