@@ -1,20 +1,12 @@
 #include "capture_times.h"
 
+#include "location/utc_time.h"
+
 namespace samples {
 namespace {
 
-// Days from 1970-01-01 to a Gregorian date.
-constexpr int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
 constexpr uint32_t Utc(int year, int month, int day, int hour, int minute, int second) {
-  return static_cast<uint32_t>(DaysFromCivil(year, month, day) * 86400 + hour * 3600 +
+  return static_cast<uint32_t>(kestrel::DaysFromCivil(year, month, day) * 86400 + hour * 3600 +
                                minute * 60 + second);
 }
 static_assert(Utc(1998, 9, 7, 10, 20, 30) == 905163630);

@@ -89,13 +89,3 @@ BENCHMARK(BM_MemcpyOfPicture)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrel
-
-int main(int argc, char** argv) {
-  // Offscreen unless a display is asked for.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
