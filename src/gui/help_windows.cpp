@@ -23,7 +23,8 @@ void RunAboutDialog(QWidget& owner) {
   version->setAlignment(Qt::AlignCenter);
   layout->addWidget(version);
   auto* credit = new QLabel(QStringLiteral(
-      "Place names: <a href=\"https://www.geonames.org/\">GeoNames</a> (geonames.org), CC BY 4.0"));
+      "Place names: <a href=\"https://www.geonames.org/\">GeoNames</a> (geonames.org), CC BY 4.0<br>"
+      "Map: <a href=\"https://www.naturalearthdata.com/\">Natural Earth</a>, public domain"));
   credit->setAlignment(Qt::AlignCenter);
   credit->setOpenExternalLinks(true);
   layout->addWidget(credit);
