@@ -1,6 +1,7 @@
-// Element-set and places files of any content: the record readers and the nearest-place
-// search must take any bytes, short records and numbers that are none included. The first
-// byte picks the satellite and the point searched from; the rest is the file.
+// Element-set and places files of any content: the record readers, the two-line element reader
+// with SGP4 and the nearest-place search must take any bytes, short records and numbers that
+// are none included. The first byte picks the satellite, the time and the point searched from;
+// the rest is the file.
 
 #include <array>
 #include <cmath>
@@ -8,8 +9,11 @@
 #include <span>
 #include <string_view>
 
+#include "base/text.h"
 #include "location/element_set.h"
 #include "location/places.h"
+#include "location/sgp4.h"
+#include "location/two_line_elements.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kestrel;
@@ -23,6 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // A record found decodes as it encodes: the fields it holds come back as they were.
       const auto record = EncodeElementSet(*designation, *set);
       if (DecodeElementSet(record).epochRevolution != set->epochRevolution) __builtin_trap();
+    }
+  }
+  // Every set read propagates, or says why not, from its epoch to weeks either side of it.
+  if (IsTwoLineElementText(file)) {
+    for (const TwoLineElementSet& set : ParseTwoLineElements(AsText(file)).sets) {
+      const Sgp4Start start = InitialiseSgp4(set);
+      if (start.error != Sgp4Error::None) continue;
+      const TemeState state = PropagateSgp4(start.model, (choice - 128) * 300.0);
+      if (state.error == Sgp4Error::None && !std::isfinite(state.positionKm[0])) __builtin_trap();
     }
   }
   const double latitude = (choice % 181) - 90.0;
