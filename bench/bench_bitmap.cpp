@@ -8,6 +8,7 @@
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
 #include "bitmap/dib.h"
+#include "bitmap/thumbnail.h"
 #include "grey_picture.h"
 #include "scratch_folder.h"
 
@@ -54,6 +55,13 @@ void BM_ReadBitmapFile(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(dib->size()));
 }
 
+// A file manager's thumbnail of the scene, beside reading the same picture from its file.
+void BM_Thumbnail256(benchmark::State& state) {
+  const Block dib = Scene();
+  for (auto _ : state) benchmark::DoNotOptimize(ThumbnailDib(*dib, 256));
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(dib->size()));
+}
+
 void BM_EncodeRle8(benchmark::State& state) {
   const Block dib = Scene();
   for (auto _ : state) benchmark::DoNotOptimize(EncodeRle(*dib));
@@ -72,6 +80,7 @@ void BM_DecodeRle8(benchmark::State& state) {
 BENCHMARK(BM_MemcpyPicture);
 BENCHMARK(BM_WriteBitmapFile);
 BENCHMARK(BM_ReadBitmapFile);
+BENCHMARK(BM_Thumbnail256);
 BENCHMARK(BM_EncodeRle8);
 BENCHMARK(BM_DecodeRle8);
 

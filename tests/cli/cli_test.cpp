@@ -84,7 +84,7 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
       {{"act", "a", "--preset", "uosat", "--format", "png"}, 2, ""}, {{"convert", "a", "-o", "b.bmp", "--outdir", "d"}, 2, ""},
   };
   std::string listing = "(.|\\n)*";
-  for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "map", "track", "video", "where"}) {
+  for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "map", "thumbnail", "track", "video", "where"}) {
     listing += "\\n  " + sub + " +[a-z].*";  // each with its one-line description
     cases.push_back({{sub, "--help"}, 0, "(.|\\n)*Usage: kestrel-cli " + sub + " (.|\\n)*"});
   }
@@ -457,6 +457,21 @@ TEST(CliWhere, PlacesByTwoLineSetsAndTracksAndRefusesEveryBrokenSetByFileAndLine
                 std::count(run.err.begin(), run.err.end(), '\n') == 1) << run.err;
   }
   EXPECT_EQ(ReadBytes(dir / "KBIW0008"), picture);  // never stamped on a failure
+}
+
+TEST(CliThumbnail, WritesAGreyPngOfTheLongestEdgeAskedOrNothingForABrokenFile) {
+  ScratchDir dir;
+  Bytes camera(256 + 608 * 576, 90);
+  std::fill_n(camera.begin(), 256, 0);
+  WriteBytes(dir / "U5DW0001", camera);
+  WriteBytes(dir / "U5DW0002", {});  // nothing came down
+  const auto made = Cli(dir, {"thumbnail", "U5DW0001", "small.png", "--size", "64"});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const auto seen = RunProgram("/usr/bin/identify", {"-format", "%w %h %[channels]", (dir / "small.png").string()});
+  EXPECT_EQ(seen.out, "64 61 gray");
+  const auto broken = Cli(dir, {"thumbnail", "U5DW0002", "broken.png"});
+  EXPECT_EQ(broken.exitCode, 1);
+  EXPECT_FALSE(fs::exists(dir / "broken.png"));
 }
 
 }  // namespace
