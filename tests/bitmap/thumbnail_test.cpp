@@ -41,7 +41,8 @@ TEST(Thumbnail, EachPixelIsTheRoundedMeanOfItsBlockAndTheShapeIsKept) {
     const BitmapInfoHeader h = *LoadInfoHeader(*thumbnail);
     ASSERT_EQ(std::tuple(h.biWidth, h.biHeight, h.biBitCount), std::tuple(expectedWidth, expectedHeight, bits));
     // The reference: blocks as the picture is stored, bottom-up, each mean rounded half up.
-    const auto stored = [height](int y) { return height - 1 - y; };
+    const int rows = height;  // clang 14 cannot capture a structured binding
+    const auto stored = [rows](int y) { return rows - 1 - y; };
     for (int ty = 0; ty < h.biHeight; ++ty)
       for (int tx = 0; tx < h.biWidth; ++tx)
         for (int c = 0; c < bits / 8; ++c) {
