@@ -59,14 +59,17 @@ const Export kExports[] = {
      }},
 };
 
-// Writes every export asked for; the exit status.
-int WriteExports(Session& session, const LocationFiles& files) {
+// Writes every export asked for of a picture placed already, or placed now; the exit status.
+int WriteExports(Session& session, const LocationFiles& files, std::optional<PlacedPicture> placed) {
   const std::string& name = session.state.currentFilePath;
-  const PlacedPictureOutcome outcome = PlacePicture(name, session.state.fileHeaderBuffer, 0, files);
-  if (!outcome.placed) return Complain("%s: nothing written: %s", name.c_str(), outcome.problem.c_str());
+  if (!placed) {
+    PlacedPictureOutcome outcome = PlacePicture(name, session.state.fileHeaderBuffer, 0, files);
+    if (!outcome.placed) return Complain("%s: nothing written: %s", name.c_str(), outcome.problem.c_str());
+    placed = std::move(outcome.placed);
+  }
   for (const Export& e : kExports) {
     if (e.typed.empty()) continue;
-    if (const auto problem = e.write(*outcome.placed, session, OutputPath(e.typed)))
+    if (const auto problem = e.write(*placed, session, OutputPath(e.typed)))
       return Complain("%s", problem->c_str());
   }
   return kExitSuccess;
@@ -121,10 +124,10 @@ int RunWhere(Session& session) {
     if (!location) return kExitFailure;
     ReportSkippedSets(files.elementSetFile, location->skippedSets);
     // With the footprint when the camera is known.
-    const PlacedPictureOutcome placed = PlacePicture(name, session.state.fileHeaderBuffer, 0, files);
-    std::printf("%s\n", placed.placed ? PlacedPictureJson(*placed.placed, name).c_str()
-                                      : PictureLocationJson(*location, name).c_str());
-    return exporting ? WriteExports(session, files) : kExitSuccess;
+    const auto placed = PlaceLocatedPicture(*location, name, 0);
+    std::printf("%s\n", placed ? PlacedPictureJson(*placed, name).c_str()
+                               : PictureLocationJson(*location, name).c_str());
+    return exporting ? WriteExports(session, files, placed) : kExitSuccess;
   }
 
   const InformationOutcome outcome =
@@ -133,7 +136,7 @@ int RunWhere(Session& session) {
   if (outcome.result != 1) return kExitFailure;  // after the message of what stopped it
   if (!outcome.shownReport) return noCaptureTime();
   std::printf("%s\n", outcome.shownReport->c_str());
-  return exporting ? WriteExports(session, files) : kExitSuccess;
+  return exporting ? WriteExports(session, files, std::nullopt) : kExitSuccess;
 }
 
 const Registrar kWhere({"where", "print where on Earth a picture was taken, as its report shows it",

@@ -36,23 +36,28 @@ std::string Coordinate(double value, char positive, char negative) {
 
 }  // namespace
 
+std::optional<PlacedPicture> PlaceLocatedPicture(PictureLocation location, std::string_view fileName,
+                                                 int quarterTurnsClockwise) {
+  const auto ground = CameraGroundFor(fileName);
+  if (!ground) return std::nullopt;
+  const Footprint footprint = FootprintOf({location.latitude, location.longitude},
+                                          location.headingDegrees, *ground, quarterTurnsClockwise);
+  return PlacedPicture{std::move(location), footprint};
+}
+
 PlacedPictureOutcome PlacePicture(const std::string& fileName, const FileHeader& header,
                                   int quarterTurnsClockwise, const LocationFiles& files) {
   const uint32_t captureTime = HeaderCaptureTime(header, fileName);
   if (captureTime == 0)
     return {std::nullopt, FormatText("%s holds no capture time, so where it was taken is not known",
                                      fileName.c_str())};
-  const auto ground = CameraGroundFor(fileName);
-  if (!ground)
+  if (!CameraGroundFor(fileName))
     return {std::nullopt,
             FormatText("The camera of %s is not known, so the ground it covers is not either",
                        fileName.c_str())};
   LocationOutcome outcome = FindPictureLocation(fileName, captureTime, files);
   if (!outcome.location) return {std::nullopt, outcome.problem};
-  const PictureLocation& location = *outcome.location;
-  const Footprint footprint = FootprintOf({location.latitude, location.longitude},
-                                          location.headingDegrees, *ground, quarterTurnsClockwise);
-  return {PlacedPicture{std::move(*outcome.location), footprint}, {}};
+  return {PlaceLocatedPicture(std::move(*outcome.location), fileName, quarterTurnsClockwise), {}};
 }
 
 PlacedPictureOutcome PlacePictureOnShow(Session& session) {

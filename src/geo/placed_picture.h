@@ -24,6 +24,11 @@ struct PlacedPictureOutcome {
   std::string problem;  // when not placed: why, in words (no capture time, which file is missing)
 };
 
+// A picture already located, laid on the ground its camera covers; none when the name tells no
+// camera.
+std::optional<PlacedPicture> PlaceLocatedPicture(PictureLocation location, std::string_view fileName,
+                                                 int quarterTurnsClockwise);
+
 // Places the camera file `fileName` whose header is `header`, turned `quarterTurnsClockwise`
 // since it was loaded.
 PlacedPictureOutcome PlacePicture(const std::string& fileName, const FileHeader& header,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "location/two_line_elements.h"
 #include "platform/files.h"
 #include "wisp_files.h"
 
@@ -28,14 +29,9 @@ constexpr double kBstar = 0.00011;
 // Name lines as catalogues differ in them; none for KO-25.
 constexpr std::string_view kNameLines[] = {"UOSAT 5", "KITSAT 1 (KO-23)", "", "0 POSAT 1", "TMSAT-1"};
 
-// Modulo-10 sum of a line's first 68 columns: digits count their value, a minus sign 1.
-int Checksum(const std::string& line) {
-  int sum = 0;
-  for (const char c : line.substr(0, 68)) sum += c == '-' ? 1 : (c >= '0' && c <= '9' ? c - '0' : 0);
-  return sum % 10;
+std::string WithChecksum(std::string line) {
+  return line + char('0' + kestrel::TwoLineChecksum(line));
 }
-
-std::string WithChecksum(std::string line) { return line + char('0' + Checksum(line)); }
 
 // " 12345-3" for 0.12345e-3: sign, five digits of the mantissa, the exponent.
 std::string ExponentField(double value) {
