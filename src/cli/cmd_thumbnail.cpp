@@ -3,11 +3,11 @@
 // the file manager shows its failure icon.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "bitmap/thumbnail.h"
 #include "cli/cli.h"
-#include "shell/settings.h"
+#include "shell/file_thumbnail.h"
 
 namespace kestrel::cli {
 namespace {
@@ -31,16 +31,10 @@ int RunThumbnail(Session& session) {
   const std::filesystem::path out = OutputPath(options.out);
   if (PictureFormatOf(out) != PictureFormat::Png)
     return UsageError(options.out + ": a thumbnail is written as .png");
-  const OpenResult opened = OpenFromOutside(session, options.file, true);  // planes as their set
-  const std::string name = session.state.currentFilePath;
-  if (opened != OpenResult::Shown || !session.state.current.currentDib) {
-    if (opened != OpenResult::Failed) return Complain("%s has no picture to show", name.c_str());
-    return kExitFailure;
-  }
-  if (OutputIsAnInput(session, out, {name})) return kExitFailure;
-  const auto thumbnail = ThumbnailDib(*session.state.current.currentDib, options.size);
-  if (!thumbnail) return Complain("%s: no thumbnail can be made of the picture", name.c_str());
-  return WritePicture(session, *thumbnail, out) ? kExitSuccess : kExitFailure;
+  EnterFile(session, options.file);
+  if (OutputIsAnInput(session, out, {session.state.currentFilePath})) return kExitFailure;
+  const std::optional<Bytes> thumbnail = ThumbnailOfFile(session, options.file, options.size);
+  return thumbnail && WritePicture(session, *thumbnail, out) ? kExitSuccess : kExitFailure;
 }
 
 const Registrar kThumbnail({"thumbnail", "write a small PNG of a picture, as file managers show one",
