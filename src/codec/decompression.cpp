@@ -68,11 +68,13 @@ void ShowFault(Session& session, PairFault fault, const std::string& thumbnail,
   }
 }
 
-bool DecodeAndWrite(Session& session, bool secondNumbering) {
+// The decoded file's bytes; its name is then the current file path. A transit file that will
+// be written must not take the place of a file already there.
+std::optional<Bytes> DecodeToMemory(Session& session, bool secondNumbering, bool transitFile) {
   ImageState& s = session.state;
   const std::string thumbnailName = s.currentFilePath;
   const std::optional<Bytes> thumbnail = ReadThumbnail(session, thumbnailName);
-  if (!thumbnail) return false;
+  if (!thumbnail) return std::nullopt;
   std::copy_n(thumbnail->begin(), kPairHeaderLength, s.fileHeaderBuffer.begin());
   const PairSize thumbnailSize = HeaderSize(*thumbnail);
   s.identification.fileWidth = thumbnailSize.width;
@@ -81,9 +83,11 @@ bool DecodeAndWrite(Session& session, bool secondNumbering) {
   const DecoderNames names = DecoderNamesFor(thumbnailName, secondNumbering);
   // The decoded file is a transit file, deleted once shown: it must not take the place of a
   // file that is already there (the picture the pair was made from, or the thumbnail itself).
-  if (!names.decoded.empty() && FindFileIgnoringCase(session.currentDirectory, names.decoded))
-    return ShowErrorBox(session, "%s already exists and is not replaced by a decoded picture",
-                        names.decoded.c_str());
+  if (transitFile && !names.decoded.empty() && FindFileIgnoringCase(session.currentDirectory, names.decoded)) {
+    ShowErrorBox(session, "%s already exists and is not replaced by a decoded picture",
+                 names.decoded.c_str());
+    return std::nullopt;
+  }
 
   const size_t values = thumbnail->size() - kPairHeaderLength;
   const auto compressedPath =
@@ -92,14 +96,14 @@ bool DecodeAndWrite(Session& session, bool secondNumbering) {
   const std::optional<Bytes> compressed =
       compressedPath ? ReadFilePrefix(*compressedPath, UsableCompressedLength(values))
                      : std::nullopt;
-  if (!compressed) return ShowErrorBox(session, "Can't open file %s", names.compressed.c_str());
+  if (!compressed) return ShowErrorBox(session, "Can't open file %s", names.compressed.c_str()), std::nullopt;
   if (compressed->size() >= kPairHeaderLength)
     std::copy_n(compressed->begin(), kPairHeaderLength, s.fileHeaderBuffer.begin());
 
   DecodedPair decoded = DecodePair(*thumbnail, *compressed);
   if (decoded.fault != PairFault::None) {
     ShowFault(session, decoded.fault, thumbnailName, names.compressed);
-    return false;
+    return std::nullopt;
   }
   IdentificationRecord& id = s.identification;
   id.fileWidth = decoded.size.width;
@@ -116,11 +120,20 @@ bool DecodeAndWrite(Session& session, bool secondNumbering) {
   Bytes file(kPairHeaderLength + decoded.picture.size());
   std::copy(s.fileHeaderBuffer.begin(), s.fileHeaderBuffer.end(), file.begin());
   std::copy(decoded.picture.begin(), decoded.picture.end(), file.begin() + kPairHeaderLength);
-  if (names.decoded.empty() ||
-      !WriteFileReplacing(ResolveFileName(session.currentDirectory, names.decoded), file))
-    return ShowErrorBox(session, "Can't open file %s", names.decoded.c_str());
+  // A name the naming rules cannot turn into a decoded one has no file to load as.
+  if (names.decoded.empty()) return ShowErrorBox(session, "Can't open file %s", ""), std::nullopt;
   s.currentFilePath = names.decoded;
-  return true;
+  return file;
+}
+
+std::optional<Bytes> DecodeInMemory(Session& session, bool secondNumbering, bool transitFile) {
+  FreeCurrentImage(session);
+  try {
+    return DecodeToMemory(session, secondNumbering, transitFile);
+  } catch (const std::bad_alloc&) {
+    ShowOutOfMemory(session);
+    return std::nullopt;
+  }
 }
 
 // A TMSat pair chosen by its thumbnail is looked for by its compressed file, in the second
@@ -138,13 +151,14 @@ void ChooseTmsatCompressedName(Session& session, std::string& name) {
 }  // namespace
 
 bool DecompressPair(Session& session, bool secondNumbering) {
-  FreeCurrentImage(session);
-  try {
-    return DecodeAndWrite(session, secondNumbering);
-  } catch (const std::bad_alloc&) {
-    ShowOutOfMemory(session);
-    return false;
-  }
+  std::string& name = session.state.currentFilePath;
+  const std::string thumbnailName = name;
+  const std::optional<Bytes> file = DecodeInMemory(session, secondNumbering, true);
+  if (!file) return false;
+  if (WriteFileReplacing(ResolveFileName(session.currentDirectory, name), *file)) return true;
+  ShowErrorBox(session, "Can't open file %s", name.c_str());
+  name = thumbnailName;  // nothing was decoded to a file
+  return false;
 }
 
 void PrepareDecompression(Session& session) {
@@ -172,11 +186,18 @@ bool DecompressSingleImage(Session& session, const DecompressionOptions& options
     name[kNumberingIndex] = '1';
     name[kExtensionKindIndex] = 'T';
   }
-  if (!DecompressPair(session, secondNumbering)) return false;
+  std::optional<Bytes> decodedFile;
+  if (options.inMemory) {
+    decodedFile = DecodeInMemory(session, secondNumbering, false);
+    if (!decodedFile) return false;
+  } else if (!DecompressPair(session, secondNumbering)) {
+    return false;
+  }
   const std::string decodedName = s.currentFilePath;
 
   s.processing.singleImageShown = true;
-  s.shownImage = LoadSingleImage(session);
+  s.shownImage = decodedFile ? LoadSingleImage(session, std::make_shared<const Bytes>(std::move(*decodedFile)))
+                             : LoadSingleImage(session);
   const bool shown = s.shownImage && SetCurrentImage(session, s.shownImage);
   if (shown && options.showInformation) {
     // The report is made for the thumbnail, the file that stays.
@@ -186,7 +207,7 @@ bool DecompressSingleImage(Session& session, const DecompressionOptions& options
     if (decodedKind) name[kKindIndex] = 'D';
   }
   s.exposureLevel = static_cast<uint16_t>(255 - s.imageAverage);
-  if (!options.keepDecodedFiles) {
+  if (!options.keepDecodedFiles && !options.inMemory) {
     std::error_code ignored;
     fs::remove(ResolveFileName(session.currentDirectory, decodedName), ignored);
   }

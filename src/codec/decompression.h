@@ -20,6 +20,9 @@ void PrepareDecompression(Session& session);
 struct DecompressionOptions {
   bool showInformation = true;    // the image information report for the picture
   bool keepDecodedFiles = false;  // leave the decoded transit files behind
+  // Decode a single pair without a transit file, as a preview in a read-only folder needs; a
+  // TMSat set is still decoded through its files.
+  bool inMemory = false;
 };
 
 // Decompress > Single Image after its dialog: the chosen name is in the current file path.

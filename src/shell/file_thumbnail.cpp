@@ -2,6 +2,10 @@
 
 #include "bitmap/thumbnail.h"
 #include "codec/colour_set_decompression.h"
+#include "codec/decompression.h"
+#include "codec/pair_format.h"
+#include "platform/files.h"
+#include "satfiles/identification.h"
 #include "satfiles/video.h"
 #include "session/current_image.h"
 #include "session/session.h"
@@ -20,6 +24,16 @@ Block FirstVideoFrame(Session& session) {
     if (!first) first = std::make_shared<Bytes>(*frame);
   });
   return first;
+}
+
+// A thumbnail whose compressed partner lies beside it stands for their pair.
+bool IsPairThumbnail(const Session& session, const std::string& name) {
+  if (MeaningOfName(name).kind != FileKind::Thumbnail) return false;
+  for (const bool secondNumbering : {false, true}) {
+    const std::string compressed = DecoderNamesFor(name, secondNumbering).compressed;
+    if (!compressed.empty() && FindFileIgnoringCase(session.currentDirectory, compressed)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -44,6 +58,10 @@ std::optional<Bytes> ThumbnailOfFile(Session& session, const std::filesystem::pa
     if (!preset) return ShowErrorBox(session, "%s: no camera layout is known for this download", name.c_str()), std::nullopt;
     if (!PreviewActDownload(session, *preset)) return std::nullopt;
     picture = s.current.currentDib;
+  } else if (IsPairThumbnail(session, name)) {
+    // The pair's whole picture, decoded as Decompress does but without a transit file.
+    if (DecompressSingleImage(session, {.showInformation = false, .inMemory = true}))
+      picture = s.current.currentDib;
   } else {
     switch (OpenFromOutside(session, file, true)) {
       case OpenResult::Failed:
