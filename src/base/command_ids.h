@@ -55,6 +55,7 @@ enum CommandId : int {
 
   // View: windows beside the picture.
   kCmdViewMap = 41001,
+  kCmdViewGallery = 41002,
   // Sent by start-up and the dialogs
   kCmdCommandLineOpen = 40060,
   kCmdNoCommand = 1050,  // Ctrl+X: bound, handled by nothing

@@ -219,6 +219,13 @@ void MainWindow::ShowMap() {
   map_->activateWindow();
 }
 
+void MainWindow::ShowGallery() {
+  if (!gallery_) gallery_ = new GalleryWindow(session_, this);
+  gallery_->show();
+  gallery_->raise();
+  gallery_->activateWindow();
+}
+
 void MainWindow::ShowHelp() {
   if (!help_) help_ = NewHelpWindow(*this);
   help_->show();

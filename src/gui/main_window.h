@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "gui/gallery_window.h"
 #include "gui/image_dialogs.h"
 #include "gui/map_window.h"
 #include "gui/qt_platform.h"
@@ -55,6 +56,9 @@ class MainWindow : public QMainWindow {
   // View > Map: one map window, following the picture on show.
   void ShowMap();
   MapWindow* mapWindow() const { return map_; }
+  // View > Gallery: one gallery window, raised when it is already open.
+  void ShowGallery();
+  GalleryWindow* galleryWindow() const { return gallery_; }
 
  private:
   void FitToPicture();
@@ -72,6 +76,7 @@ class MainWindow : public QMainWindow {
   QPointer<ColourDialog> colourDialog_;
   QPointer<QDialog> help_;
   QPointer<MapWindow> map_;
+  QPointer<GalleryWindow> gallery_;
   QSize fitted_;  // the picture size the window was last fitted to
 };
 

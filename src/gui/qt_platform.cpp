@@ -228,6 +228,8 @@ void QtPlatform::ShowAbout() { RunAboutDialog(window_); }
 
 void QtPlatform::ShowMap() { window_.ShowMap(); }
 
+void QtPlatform::ShowGallery() { window_.ShowGallery(); }
+
 void QtPlatform::PictureChanged(PictureChange change) { window_.PictureChanged(change); }
 
 void QtPlatform::ImageDialogsChanged() { window_.FollowImageDialogs(); }

@@ -43,6 +43,7 @@ class QtPlatform : public Platform {
   void ShowHelp() override;
   void ShowAbout() override;
   void ShowMap() override;
+  void ShowGallery() override;
   void PictureChanged(PictureChange change) override;
   void ImageDialogsChanged() override;
 

@@ -133,6 +133,8 @@ class Platform {
   virtual void ShowAbout() {}
   // View > Map: the window that shows where the picture on show lies, following it.
   virtual void ShowMap() {}
+  // View > Gallery: the files of a folder as small pictures, any of which opens here.
+  virtual void ShowGallery() {}
   virtual void PictureChanged(PictureChange change) = 0;
   // The state of a modeless image dialog (Rotation / Exposure, 24 Bit Colour Manipulation)
   // changed: a platform that shows them redraws them from the image state.

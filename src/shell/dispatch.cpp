@@ -81,6 +81,7 @@ int DispatchCommand(Session& session, int command, int parameter) {
     case kCmdHelpContents: session.platform.ShowHelp(); return 1;
     case kCmdAbout: session.platform.ShowAbout(); return 1;
     case kCmdViewMap: session.platform.ShowMap(); return 1;
+    case kCmdViewGallery: session.platform.ShowGallery(); return 1;
     case kCmdCommandLineOpen: CommandLineOpen(session, s.currentFilePath); return 1;
     default: return 1;
   }

@@ -73,6 +73,7 @@ constexpr MenuEntry kMenuBar[] = {
     // Windows beside the picture; their keys shown after a tab, as menus show keys.
     {K::Menu, "View"},
     {K::Item, "Map\tCtrl+M", kCmdViewMap},
+    {K::Item, "Gallery\tCtrl+G", kCmdViewGallery},
     {K::End},
 
     {K::Menu, "Comp"},
@@ -113,6 +114,7 @@ constexpr Accelerator kAccelerators[] = {
     {"Shift+Right", kCmdImageRight1},
     {"Ctrl+X", kCmdNoCommand},
     {"Ctrl+M", kCmdViewMap},
+    {"Ctrl+G", kCmdViewGallery},
 };
 
 }  // namespace

@@ -68,11 +68,11 @@ bool FinishOutsideOpen(Session& session, OpenResult result, bool report) {
 
 }  // namespace
 
-bool CommandLineOpen(Session& session, const std::filesystem::path& file) {
+bool CommandLineOpen(Session& session, const std::filesystem::path& file, bool colourSets) {
   if (file.empty()) return false;  // nothing was named
   LoadSettings(session);
   WaitCursor wait(session.platform);
-  return FinishOutsideOpen(session, OpenFromOutside(session, file), true);
+  return FinishOutsideOpen(session, OpenFromOutside(session, file, colourSets), true);
 }
 
 void OpenDroppedFiles(Session& session, const std::vector<std::filesystem::path>& files) {

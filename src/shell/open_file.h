@@ -29,8 +29,8 @@ OpenResult OpenFromOutside(Session& session, const std::filesystem::path& file,
 // Command Line Open: the settings first, then the file opened by its name as above, each kind
 // by its own flow (an information file reported on, a compressed picture decompressed, a
 // video played), a loaded picture sharpened when the settings ask, and reported on. False
-// when nothing came of it.
-bool CommandLineOpen(Session& session, const std::filesystem::path& file);
+// when nothing came of it. With `colourSets`, a plane opens as its set, as above.
+bool CommandLineOpen(Session& session, const std::filesystem::path& file, bool colourSets = false);
 
 // Files dropped on the window, opened from the last to the first like the command line does;
 // each picture but the last stays on show for five seconds (a pause through the Platform), and

@@ -113,10 +113,13 @@ void UseSettings(Session& session, const HostFolders& folders) {
 
 }  // namespace
 
+std::optional<fs::path> ImagesDirectory(const Session& session) {
+  return ExistingDirectory(session.state.settings.imagesDirectory, session.currentDirectory,
+                           HostFolders::FromEnvironment());
+}
+
 void EnterImagesDirectory(Session& session) {
-  const auto images = ExistingDirectory(session.state.settings.imagesDirectory,
-                                        session.currentDirectory, HostFolders::FromEnvironment());
-  if (images) session.currentDirectory = *images;
+  if (const auto images = ImagesDirectory(session)) session.currentDirectory = *images;
 }
 
 namespace {

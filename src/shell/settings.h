@@ -2,6 +2,9 @@
 // The six persistent settings (where the ground-station files and the pictures are, the
 // first-run marker, two defaults) and the Register Files dialog that edits them.
 
+#include <filesystem>
+#include <optional>
+
 namespace kestrel {
 
 struct Session;
@@ -11,6 +14,8 @@ struct Session;
 // The session's directory stays: flows load the settings between choosing a file and using it.
 bool LoadSettings(Session& session);
 
+// The images directory of the settings when it exists.
+std::optional<std::filesystem::path> ImagesDirectory(const Session& session);
 // Makes the images directory the session's directory, where the choosers start: at start-up
 // and when the settings were entered.
 void EnterImagesDirectory(Session& session);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -57,13 +58,50 @@ class SampleWriter {
       return;
     }
     std::printf("%-14s %8zu bytes\n", name.c_str(), bytes.size());
+    written_.push_back(name);
   }
   bool failed() const { return failed_; }
+  const std::vector<std::string>& written() const { return written_; }
 
  private:
   fs::path dir_;
   bool failed_ = false;
+  std::vector<std::string> written_;
 };
+
+// The name of the `copy`th copy of a camera file: the first two of the last four digits before
+// any dot become the copy's, so that pairs and sets, which share their numbers, stay pairs and
+// sets. None for a name without four digits there.
+std::optional<std::string> CopyName(const std::string& name, int copy) {
+  const size_t stemEnd = std::min(name.find('.'), name.size());
+  size_t first = stemEnd;
+  while (first > 0 && name[first - 1] >= '0' && name[first - 1] <= '9') --first;
+  if (stemEnd - first < 4) return std::nullopt;
+  std::string renamed = name;
+  renamed[stemEnd - 4] = static_cast<char>('0' + copy / 10);
+  renamed[stemEnd - 3] = static_cast<char>('0' + copy % 10);
+  return renamed;
+}
+
+// Makes the folder an archive of `copies` times the camera files, as a ground station's folder
+// grows: further copies are hard links (copies where links cannot be made) under new numbers.
+bool AddCopies(const fs::path& dir, const std::vector<std::string>& names, int copies) {
+  bool whole = true;
+  for (int copy = 1; copy < copies; ++copy) {
+    for (const std::string& name : names) {
+      const std::optional<std::string> renamed = CopyName(name, copy);
+      std::error_code error;
+      if (!renamed || fs::exists(dir / *renamed, error)) continue;
+      fs::create_hard_link(dir / name, dir / *renamed, error);
+      if (error) fs::copy_file(dir / name, dir / *renamed, error);
+      if (error) {
+        std::fprintf(stderr, "kestrel-samples: %s: %s\n", (dir / *renamed).c_str(), error.message().c_str());
+        whole = false;
+      }
+    }
+  }
+  return whole;
+}
 
 // Where a picture is taken: a coast found near a starting point, at the camera's scale.
 struct Shot {
@@ -285,7 +323,10 @@ int main(int argc, char** argv) {
   CLI::App app{"Fills DIR with a camera file of every kind Kestrel reads.", "kestrel-samples"};
   app.set_version_flag("--version", KESTREL_VERSION);
   std::string folder;
+  int copies = 1;
   app.add_option("DIR", folder, "the folder to fill, made when missing")->required();
+  app.add_option("--copies", copies, "as many copies of each camera file, under new numbers")
+      ->check(CLI::Range(1, 99));
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -308,5 +349,6 @@ int main(int argc, char** argv) {
   WriteActDownloads(out);
   const bool wispFilesWritten = samples::WriteWispFiles(dir);
   const bool historyWritten = samples::WriteTwoLineElementHistory(dir);
-  return out.failed() || !wispFilesWritten || !historyWritten ? 1 : 0;
+  const bool copiesMade = AddCopies(dir, out.written(), copies);
+  return out.failed() || !wispFilesWritten || !historyWritten || !copiesMade ? 1 : 0;
 }
