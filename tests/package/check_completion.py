@@ -42,9 +42,10 @@ FILE_CASES = [
     ("where KBIW0008 --elements ", {"ELEMENTS.TLE", "WiSP.Kep", "folder"}),
     ("map KBIW0008 --obs ", {"WiSP.Obs", "folder"}),
     ("map KBIW0008 -o ", {"d.svg", "folder"}),
-    ("thumbnail KBIW0008 ", {"a.png", "folder"}),
     ("thumbnail --size 96 ", set(FILES) | {"folder"}),  # FILE: camera files have no extension
 ]
+# While thumbnail's parser names its second argument OUT, that is a PNG.
+THUMBNAIL_OUT_CASE = ("thumbnail KBIW0008 ", {"a.png", "folder"})
 
 
 def main():
@@ -56,6 +57,8 @@ def main():
         cases += [(f"{name} {entry.names[0]} ", set(entry.choices))
                   for entry in sub.entries("Options") if entry.choices]
     cases += FILE_CASES
+    if [entry.names[0] for entry in subcommands["thumbnail"].entries("Positionals")][1:] == ["OUT"]:
+        cases.append(THUMBNAIL_OUT_CASE)
 
     with tempfile.TemporaryDirectory() as folder:
         for name in FILES:
