@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   const QStringList files = FilesToOpen(application);
-  QApplication::setDesktopFileName(QStringLiteral("kestrel"));
+  QApplication::setDesktopFileName(QStringLiteral(KESTREL_APP_ID));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrel.png")));
 
   kestrel::gui::MainWindow window(std::filesystem::current_path());
