@@ -1,6 +1,7 @@
 // The desktop program offscreen: the picture view paints from the DIB's own memory, and the Qt
 // Platform answers boxes and shares the clipboard and the settings store.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenuBar>
@@ -9,6 +10,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTextBrowser>
 #include <QScrollBar>
@@ -18,6 +21,7 @@
 
 #include "bitmap/bitmap_file.h"
 #include "gui/main_window.h"
+#include "gui/gallery_window.h"
 #include "gui/map_window.h"
 #include "location/where_fixture.h"
 #include "gui/picture_view.h"
@@ -376,6 +380,66 @@ class GuiTest : public QObject {
     DispatchCommand(session(), kCmdRotateClockwise);  // the old bottom-left is the top-left
     const auto turned = map->map().scene().footprintOutlines.at(0);
     QCOMPARE(std::pair(turned.at(0).x, turned.at(0).y), std::pair(outline.at(3).x, outline.at(3).y));
+  }
+
+  // An archive of a thousand files, as a ground station's folder grows, and a broken pair.
+  void galleryShowsAFolderAndOpensWhatIsChosen() {
+    const auto archive = dir_ / "archive";
+    QProcess samples;
+    samples.setStandardOutputFile(QProcess::nullDevice());
+    samples.start(QStringLiteral(KESTREL_SAMPLES_PROGRAM),
+                  {QString::fromStdString(archive.string()), QStringLiteral("--copies"), QStringLiteral("27")});
+    QVERIFY(samples.waitForFinished(60000) && samples.exitCode() == 0);
+    kestrel::testing::WriteBytes(archive / "KBTW0099", Bytes(40, 7));
+    kestrel::testing::WriteBytes(archive / "KBCW0099", Bytes(10, 7));
+    QTest::keyClick(&view(), Qt::Key_G, Qt::ControlModifier);
+    GalleryWindow* gallery = window_->galleryWindow();
+    QVERIFY(gallery && gallery->isVisible());
+    GalleryModel& model = gallery->model();
+    QListView& list = gallery->view();
+
+    // A folder left at once is never finished: only the one after it is.
+    const auto small = dir_ / "small";
+    std::filesystem::create_directory(small);
+    std::filesystem::copy_file(archive / "KBIW0008", small / "KBIW0008");
+    QSignalSpy finished(gallery, &GalleryWindow::thumbnailsFinished);
+    gallery->ShowFolder(archive);
+    gallery->ShowFolder(small);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(model.rowCount(), 1);
+    gallery->ShowFolder(archive);
+    QVERIFY(finished.wait(300000));
+    QCOMPARE(finished.count(), 2);
+    QVERIFY(model.rowCount() >= 1000);
+
+    // Each item says what it is; only the broken pair has no picture, and says why.
+    QAccessibleInterface* first = QAccessible::queryAccessibleInterface(&list)->child(0);
+    QCOMPARE(first->text(QAccessible::Name), QString::fromStdString(GalleryItemName(model.entries()[model.EntryAt(0)])));
+    for (int row = 0; row < model.rowCount(); ++row) {
+      const QString tip = model.data(model.index(row), Qt::ToolTipRole).toString();
+      const bool broken = model.entries()[model.EntryAt(row)].name == "KBTW0099";
+      QVERIFY2(tip.contains(QStringLiteral("KBTW0099")) == broken, qPrintable(tip));
+    }
+
+    // The keys walk the grid; the order and the filters rearrange it.
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_End);
+    QCOMPARE(list.currentIndex().row(), model.rowCount() - 1);
+    QTest::keyClick(&list, Qt::Key_Home);
+    QCOMPARE(list.currentIndex().row(), 0);
+    gallery->sortBox().setCurrentIndex(1);  // capture time
+    const auto timeAt = [&](int row) { return model.entries()[model.EntryAt(row)].captureTime; };
+    QVERIFY(timeAt(0) > 0 && timeAt(0) <= timeAt(1));
+    gallery->satelliteBox().setCurrentText(QStringLiteral("TMSAT-1"));
+    gallery->kindBox().setCurrentText(QStringLiteral("colour set"));
+    QVERIFY(model.rowCount() > 0 && model.rowCount() < 100);
+    for (int row = 0; row < model.rowCount(); ++row) QVERIFY(model.entries()[model.EntryAt(row)].colourSet);
+
+    // Enter opens the chosen set in the main window, as a set; its report is answered.
+    AnswerNextBox([](QMessageBox& box) { box.accept(); });
+    QTest::keyClick(&list, Qt::Key_Return);
+    QVERIFY(session().state.processing.colourSetShown);
+    QVERIFY(window_->windowTitle().contains(QString::fromStdString(model.entries()[model.EntryAt(0)].name)));
   }
 
   void aboutHelpAndAPasteTooLarge() {
