@@ -4,6 +4,7 @@
 // process's peak resident memory.
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,6 +88,9 @@ void BM_GalleryOfAThousandFiles(benchmark::State& state) {
     state.counters["longest_stall_ms"] = longestGapMs;
   }
   state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["page_faults"] = static_cast<double>(usage.ru_minflt);
 }
 BENCHMARK(BM_GalleryOfAThousandFiles)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

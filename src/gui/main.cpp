@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "gui/main_window.h"
+#include "platform/process_memory.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     const QCoreApplication application(argc, argv);
     FilesToOpen(application);
   }
+  kestrel::KeepFreedPictureMemory();
   QApplication application(argc, argv);
   const QStringList files = FilesToOpen(application);
   QApplication::setDesktopFileName(QStringLiteral(KESTREL_APP_ID));
