@@ -43,8 +43,7 @@ class GalleryModel : public QAbstractListModel {
   const std::vector<GalleryEntry>& entries() const { return entries_; }
   // The entry a row shows.
   size_t EntryAt(int row) const { return rows_[static_cast<size_t>(row)]; }
-  // The row showing an entry; -1 when the filter hides it.
-  int RowOf(size_t entryIndex) const { return rowOf_[entryIndex]; }
+  bool HasThumbnail(size_t entryIndex) const { return state_[entryIndex] != State::Waiting; }
   size_t thumbnailsDone() const { return done_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -18,10 +18,10 @@ struct Session;
 // One thing to look at: a picture file, a colour set (its three planes), a compressed pair (its
 // thumbnail and compressed file), a video or a raw download.
 struct GalleryEntry {
-  std::filesystem::path file;  // what opening the entry opens: the first plane, the thumbnail
-  std::string name;            // the file's name as it lies in the folder
+  std::filesystem::path file{};  // what opening the entry opens: the first plane, the thumbnail
+  std::string name{};          // the file's name as it lies in the folder
   Satellite satellite = Satellite::Unknown;
-  std::string kind;            // "colour set", "compressed pair", or the file's own kind
+  std::string kind{};          // "colour set", "compressed pair", or the file's own kind
   int64_t captureTime = 0;     // from the header, seconds since 1970 UTC; 0 for none
   bool colourSet = false;
   bool pair = false;
@@ -36,8 +36,8 @@ enum class GalleryOrder { Name, CaptureTime, Satellite };
 
 // Which entries are shown: empty fields let every satellite or kind through.
 struct GalleryFilter {
-  std::string satellite;  // as SatelliteName gives it
-  std::string kind;
+  std::string satellite{};  // as SatelliteName gives it
+  std::string kind{};
   bool Accepts(const GalleryEntry& entry) const;
 };
 
