@@ -13,6 +13,7 @@
 #include "shell/menu_table.h"
 #include "shell/open_file.h"
 #include "shell/settings.h"
+#include "shell/zoom_commands.h"
 
 namespace kestrel {
 namespace {
@@ -81,6 +82,10 @@ int DispatchCommand(Session& session, int command, int parameter) {
     case kCmdHelpContents: session.platform.ShowHelp(); return 1;
     case kCmdAbout: session.platform.ShowAbout(); return 1;
     case kCmdViewMap: session.platform.ShowMap(); return 1;
+    case kCmdZoomIn:
+    case kCmdZoomOut:
+    case kCmdFitToWindow:
+    case kCmdActualSize: ZoomCommand(session, command); return 1;
     case kCmdCommandLineOpen: CommandLineOpen(session, s.currentFilePath); return 1;
     default: return 1;
   }
