@@ -44,6 +44,8 @@ class QtPlatform : public Platform {
   void ShowAbout() override;
   void ShowMap() override;
   void PictureChanged(PictureChange change) override;
+  std::optional<PictureRoom> RoomForPicture() override;
+  void ZoomChanged() override;
   void ImageDialogsChanged() override;
 
   // The "Loading Information" window while it is open.
