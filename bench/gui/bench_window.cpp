@@ -1,5 +1,6 @@
-// The window at work, offscreen: from nothing to the first painted picture of a camera file, and
-// an exposure change repainted from the colour table alone, each beside memcpy of the picture.
+// The window at work, offscreen: from nothing to the first painted picture of a camera file, an
+// exposure change repainted from the colour table alone, each beside memcpy of the picture, and
+// the whole picture area repainted at a zoom.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +14,7 @@
 #include "gui/picture_view.h"
 #include "platform/files.h"
 #include "processing/image_dialogs.h"
+#include "session/view_zoom.h"
 
 namespace kestrel {
 namespace {
@@ -75,6 +77,18 @@ void BM_ExposureRepaint(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPictureBytes));
 }
 BENCHMARK(BM_ExposureRepaint)->Unit(benchmark::kMicrosecond);
+
+// The argument is the zoom in percent: smoothed below 100%, blocks above.
+void BM_ZoomedRepaint(benchmark::State& state) {
+  gui::MainWindow window(CameraFile().parent_path());
+  window.show();
+  window.OpenFile(CameraFile());
+  SetZoom(window.session(), static_cast<int>(state.range(0)));
+  for (auto _ : state) window.view().viewport()->repaint();
+  const QSize area = window.view().viewport()->size();
+  state.counters["pixels"] = static_cast<double>(area.width() * area.height());
+}
+BENCHMARK(BM_ZoomedRepaint)->Arg(50)->Arg(100)->Arg(300)->Unit(benchmark::kMicrosecond);
 
 void BM_MemcpyOfPicture(benchmark::State& state) {
   Bytes from(kPictureBytes, 7), to(kPictureBytes);

@@ -53,9 +53,13 @@ enum CommandId : int {
   kCmdHelpContents = 40049,
   kCmdAbout = 1004,
 
-  // View: windows beside the picture.
+  // View: windows beside the picture, and the picture's zoom.
   kCmdViewMap = 41001,
   kCmdViewGallery = 41002,
+  kCmdZoomIn = 41003,
+  kCmdZoomOut = 41004,
+  kCmdFitToWindow = 41005,
+  kCmdActualSize = 41006,
   // Sent by start-up and the dialogs
   kCmdCommandLineOpen = 40060,
   kCmdNoCommand = 1050,  // Ctrl+X: bound, handled by nothing

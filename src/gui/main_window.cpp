@@ -40,6 +40,7 @@ MainWindow::MainWindow(std::filesystem::path directory)
   setCentralWidget(view_);
   view_->setFocus();
   connect(view_, &PictureView::dialogsRequested, this, [this] { OpenDialogsOnRightClick(session_); });
+  connect(view_, &PictureView::zoomRequested, this, [this](int command) { DispatchAccelerator(session_, command); });
   setAcceptDrops(true);
   ResetProcessingState(session_);
   AttachDispatcher(session_);
@@ -147,22 +148,20 @@ void MainWindow::PictureChanged(PictureChange change) {
 }
 
 void MainWindow::FitToPicture() {
-  const QSize picture = view_->PictureSize();
-  fitted_ = picture;
+  fitted_ = view_->PictureSize();
   // A maximised window keeps its size; the view has already updated its scroll ranges.
   if (isMaximized() || isFullScreen()) return;
+  const QSize picture = view_->ZoomedPictureSize();
   if (picture.isEmpty()) return;
   const QScreen* where = screen();
   if (!where) return;
   const QRect work = where->availableGeometry();
-  // Window-manager decoration is known once the window is on screen.
-  const QSize decoration = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
-  const int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
-  const int frame = 2 * view_->FrameWidth();
+  const QSize decoration = Decoration();
+  const QSize around = AroundPicture();
   const int maxWidth = work.width() - decoration.width();
   const int maxHeight = work.height() - decoration.height();
-  int width = picture.width() + frame;
-  int height = picture.height() + frame + menuHeight;
+  int width = picture.width() + around.width();
+  int height = picture.height() + around.height();
   // A picture cut off along one axis brings in that axis' bar, which takes room from the other.
   const bool tooTall = height > maxHeight;
   const bool tooWide = width > maxWidth;
@@ -173,6 +172,25 @@ void MainWindow::FitToPicture() {
   resize(width, height);
   const int outerWidth = width + decoration.width();
   move(work.x() + (work.width() - outerWidth) / 2, work.y());
+}
+
+QSize MainWindow::Decoration() const {
+  return isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+}
+
+QSize MainWindow::AroundPicture() const {
+  const int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
+  const int frame = 2 * view_->FrameWidth();
+  return {frame, frame + menuHeight};
+}
+
+PictureRoom MainWindow::RoomForPicture() const {
+  const QSize area = view_->maximumViewportSize();
+  QSize largest = area;
+  // A maximised window keeps its size whatever it shows.
+  if (!isMaximized() && !isFullScreen() && screen())
+    largest = screen()->availableGeometry().size() - Decoration() - AroundPicture();
+  return {{area.width(), area.height()}, {largest.width(), largest.height()}};
 }
 
 void MainWindow::PlaceOverClientArea(QWidget& dialog) const {

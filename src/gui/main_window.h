@@ -46,6 +46,10 @@ class MainWindow : public QMainWindow {
   // Follows the session's picture: a new one also fits the window to it.
   void PictureChanged(PictureChange change);
 
+  // Where the picture can be shown without scroll bars: the picture area now, and as large
+  // as the window can make it on its screen.
+  PictureRoom RoomForPicture() const;
+
   // Puts a small window centred across this one, its top at the top of the picture area.
   void PlaceOverClientArea(QWidget& dialog) const;
 
@@ -62,6 +66,10 @@ class MainWindow : public QMainWindow {
 
  private:
   void FitToPicture();
+  // Window-manager decoration, known once the window is on screen.
+  QSize Decoration() const;
+  // What the window holds beside the picture: the menu bar and the picture area's frame.
+  QSize AroundPicture() const;
   // The menu bar and the keys, from the program's one table; every command goes to dispatch.
   void BuildMenus();
   // Greys and checks the items of a menu that is about to open.

@@ -4,10 +4,15 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iterator>
 
+#include "base/command_ids.h"
 #include "session/current_image.h"
+#include "session/view_zoom.h"
 #include "shell/scrolling.h"
 #include "session/session.h"
 
@@ -76,12 +81,37 @@ bool PictureView::ShowPicture(PictureChange change) {
       drawn_.reset();
       break;
   }
+  percent_ = session_.state.zoom.percent;  // a new picture opens at the zoom chosen for it
+  DescribeZoom();
   UpdateScrollRanges();
   viewport()->update();
   return drawable;
 }
 
+void PictureView::FollowZoom() {
+  const int percent = session_.state.zoom.percent;
+  const QPointF anchor = zoomAnchor_.value_or(QRectF(viewport()->rect()).center());
+  const QPointF position(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  const QPointF scrolled = (position + anchor) * percent / percent_ - anchor;
+  percent_ = percent;
+  DescribeZoom();
+  UpdateScrollRanges();
+  horizontalScrollBar()->setValue(qRound(scrolled.x()));
+  verticalScrollBar()->setValue(qRound(scrolled.y()));
+  viewport()->update();
+}
+
+void PictureView::DescribeZoom() {
+  setAccessibleDescription(drawn_ ? QStringLiteral("Shown at %1%").arg(percent_) : QString());
+}
+
 QSize PictureView::PictureSize() const { return drawn_ ? drawn_->image.size() : QSize(); }
+
+QSize PictureView::ZoomedPictureSize() const {
+  const QSize picture = PictureSize();
+  return drawn_ ? QSize(ZoomedLength(picture.width(), percent_), ZoomedLength(picture.height(), percent_))
+                : QSize();
+}
 
 bool PictureView::WrapCurrentPicture() {
   drawn_.reset();
@@ -103,18 +133,30 @@ void PictureView::contextMenuEvent(QContextMenuEvent* event) {
   emit dialogsRequested();
 }
 
-void PictureView::paintEvent(QPaintEvent*) {
+void PictureView::paintEvent(QPaintEvent* event) {
   if (!drawn_) return;
   // A block resized behind our back no longer holds the memory the image points into.
   if (drawn_->block->data() != wrappedData_ || drawn_->block->size() != wrappedSize_) {
     if (!WrapCurrentPicture() || !drawn_) return;
   }
   const QImage& image = drawn_->image;
+  const double scale = percent_ / 100.0;
+  // Only the pixels under the exposed area are drawn, with one more around them for smoothing
+  // to read. Columns and rows here count from the picture's top left.
+  const QRect exposed = event->rect().translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  const int left = std::max(0, static_cast<int>(std::floor(exposed.left() / scale)) - 1);
+  const int top = std::max(0, static_cast<int>(std::floor(exposed.top() / scale)) - 1);
+  const int right = std::min(image.width(), static_cast<int>(std::ceil((exposed.right() + 1) / scale)) + 1);
+  const int bottom = std::min(image.height(), static_cast<int>(std::ceil((exposed.bottom() + 1) / scale)) + 1);
+  if (left >= right || top >= bottom) return;
   QPainter painter(viewport());
+  // Enlarged pixels show as blocks; a reduced picture is smoothed.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, percent_ < 100);
   // The rows are stored bottom-up: flip while drawing instead of copying them.
-  painter.translate(-horizontalScrollBar()->value(), image.height() - verticalScrollBar()->value());
-  painter.scale(1, -1);
-  painter.drawImage(0, 0, image);
+  painter.translate(-horizontalScrollBar()->value(), image.height() * scale - verticalScrollBar()->value());
+  painter.scale(scale, -scale);
+  const QRectF part(left, image.height() - bottom, right - left, bottom - top);
+  painter.drawImage(part, image, part);
 }
 
 void PictureView::resizeEvent(QResizeEvent* event) {
@@ -125,7 +167,7 @@ void PictureView::resizeEvent(QResizeEvent* event) {
 void PictureView::UpdateScrollRanges() {
   if (updatingRanges_) return;
   updatingRanges_ = true;
-  const QSize picture = PictureSize();
+  const QSize picture = ZoomedPictureSize();
   const QSize client = maximumViewportSize();
   ScrollGeometry geometry;
   geometry.pictureWidth = picture.isValid() ? picture.width() : 0;
@@ -171,6 +213,23 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
       scroll->orientation == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
   bar->triggerAction(scroll->action);
   event->accept();
+}
+
+void PictureView::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  event->accept();
+  // A notch of the wheel is one step; the small turns of a fine wheel add up to one.
+  wheelDelta_ += event->angleDelta().y();
+  zoomAnchor_ = event->position();
+  while (std::abs(wheelDelta_) >= QWheelEvent::DefaultDeltasPerStep) {
+    const bool in = wheelDelta_ > 0;
+    wheelDelta_ -= in ? QWheelEvent::DefaultDeltasPerStep : -QWheelEvent::DefaultDeltasPerStep;
+    emit zoomRequested(in ? kCmdZoomIn : kCmdZoomOut);
+  }
+  zoomAnchor_.reset();
 }
 
 void PictureView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }

@@ -17,6 +17,7 @@
 #include "gui/file_chooser.h"
 #include "gui/help_windows.h"
 #include "gui/main_window.h"
+#include "gui/picture_view.h"
 #include "gui/register_files_dialog.h"
 
 namespace kestrel::gui {
@@ -231,6 +232,10 @@ void QtPlatform::ShowMap() { window_.ShowMap(); }
 void QtPlatform::ShowGallery() { window_.ShowGallery(); }
 
 void QtPlatform::PictureChanged(PictureChange change) { window_.PictureChanged(change); }
+
+std::optional<PictureRoom> QtPlatform::RoomForPicture() { return window_.RoomForPicture(); }
+
+void QtPlatform::ZoomChanged() { window_.view().FollowZoom(); }
 
 void QtPlatform::ImageDialogsChanged() { window_.FollowImageDialogs(); }
 

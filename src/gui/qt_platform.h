@@ -45,6 +45,8 @@ class QtPlatform : public Platform {
   void ShowMap() override;
   void ShowGallery() override;
   void PictureChanged(PictureChange change) override;
+  std::optional<PictureRoom> RoomForPicture() override;
+  void ZoomChanged() override;
   void ImageDialogsChanged() override;
 
   // The "Loading Information" window while it is open.

@@ -81,6 +81,19 @@ enum class PictureChange {
   Cleared,         // nothing on show
 };
 
+// A width and a height in screen pixels.
+struct Extent {
+  int width = 0;
+  int height = 0;
+};
+
+// Where the window can show a picture at 100% without scroll bars: its picture area as it is
+// now, and the largest picture area the window can have on its screen.
+struct PictureRoom {
+  Extent area;
+  Extent screen;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -136,6 +149,11 @@ class Platform {
   // View > Gallery: the files of a folder as small pictures, any of which opens here.
   virtual void ShowGallery() {}
   virtual void PictureChanged(PictureChange change) = 0;
+  // The room the window has for the picture, which the zoom fits pictures into; none where
+  // there is no window.
+  virtual std::optional<PictureRoom> RoomForPicture() { return std::nullopt; }
+  // The session's zoom changed: the picture on show is drawn again at it.
+  virtual void ZoomChanged() {}
   // The state of a modeless image dialog (Rotation / Exposure, 24 Bit Colour Manipulation)
   // changed: a platform that shows them redraws them from the image state.
   virtual void ImageDialogsChanged() {}

@@ -53,6 +53,8 @@ class ScriptedPlatform : public Platform {
   std::vector<uint32_t> pauses;
   std::string caption;
   std::vector<PictureChange> pictureChanges;
+  std::optional<PictureRoom> pictureRoom;  // none: as if there were no window
+  int zoomChanges = 0;
   int mainWindowCloses = 0;
 
   BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption, BoxIcon icon,
@@ -78,6 +80,8 @@ class ScriptedPlatform : public Platform {
   void Pause(uint32_t milliseconds) override;
   void SetWindowCaption(std::string_view text) override { caption = text; }
   void PictureChanged(PictureChange change) override { pictureChanges.push_back(change); }
+  std::optional<PictureRoom> RoomForPicture() override { return pictureRoom; }
+  void ZoomChanged() override { ++zoomChanges; }
   void CloseMainWindow() override { ++mainWindowCloses; }
 
   // The texts of all boxes shown so far, for compact assertions.

@@ -6,6 +6,7 @@
 #include "bitmap/bitmap_file.h"
 #include "bitmap/convert.h"
 #include "platform/files.h"
+#include "session/view_zoom.h"
 #include "session/session.h"
 
 namespace kestrel {
@@ -98,7 +99,8 @@ void FreeCurrentImage(Session& session) {
   session.platform.PictureChanged(PictureChange::Cleared);
 }
 
-std::string ImageCaption(std::string_view filePath, const BitmapInfoHeader& header) {
+std::string ImageCaption(std::string_view filePath, const BitmapInfoHeader& header,
+                         int zoomPercent) {
   const size_t cut = filePath.find_last_of("\\/:");
   const std::string_view name = cut == std::string_view::npos ? filePath : filePath.substr(cut + 1);
   const char* compression = header.biCompression == kCompressionRgb    ? " RGB"
@@ -108,17 +110,35 @@ std::string ImageCaption(std::string_view filePath, const BitmapInfoHeader& head
   std::snprintf(caption, sizeof caption, "%s (%.*s %dx%dx%d%s)", "Kestrel",
                 static_cast<int>(std::min<size_t>(name.size(), 400)), name.data(), header.biWidth,
                 header.biHeight, header.biBitCount, compression);
-  return caption;
+  std::string text = caption;
+  if (zoomPercent != 100) {
+    text += ' ';
+    text += std::to_string(zoomPercent);
+    text += '%';
+  }
+  return text;
 }
 
 void FitWindowToImage(Session& session) {
   CurrentImage& current = session.state.current;
   if (!current.currentHeader) return;
   const BitmapInfoHeader header = *LoadInfoHeader(*current.currentHeader);
-  session.platform.SetWindowCaption(ImageCaption(session.state.currentFilePath, header));
-  current.displayWidth = static_cast<int16_t>(header.biWidth);
-  current.displayHeight = static_cast<int16_t>(header.biHeight);
+  const auto width = static_cast<int16_t>(header.biWidth);
+  const auto height = static_cast<int16_t>(header.biHeight);
+  // Edits that keep the picture's size keep its zoom, as they keep the window's size.
+  const bool newSize = width != current.displayWidth || height != current.displayHeight;
+  current.displayWidth = width;
+  current.displayHeight = height;
+  if (newSize) ChooseZoomForNewPicture(session);
+  SetImageCaption(session);
   session.platform.PictureChanged(PictureChange::Installed);
+}
+
+void SetImageCaption(Session& session) {
+  const CurrentImage& current = session.state.current;
+  if (!current.currentHeader) return;
+  session.platform.SetWindowCaption(ImageCaption(
+      session.state.currentFilePath, *LoadInfoHeader(*current.currentHeader), session.state.zoom.percent));
 }
 
 ScrollRange UpdateScrollRanges(const ScrollGeometry& g) {

@@ -47,11 +47,16 @@ void RecolourCurrentImage(Session& session);
 bool OpenBitmapAsCurrent(Session& session);
 // Releases every image block of the session and clears the picture on show.
 void FreeCurrentImage(Session& session);
-// Sets the caption for the picture on show and asks the window to fit it.
+// Sets the caption for the picture on show and asks the window to fit it; a picture of a new
+// size gets the zoom a new picture opens at.
 void FitWindowToImage(Session& session);
+// Captions the window for the picture on show at its zoom.
+void SetImageCaption(Session& session);
 
-// "Kestrel (NAME WxHxB RGB)"; NAME is the part of the path behind the last "\", "/" or ":".
-std::string ImageCaption(std::string_view filePath, const BitmapInfoHeader& header);
+// "Kestrel (NAME WxHxB RGB)", followed by the zoom when it is not 100% ("... 50%"); NAME is
+// the part of the path behind the last "\", "/" or ":".
+std::string ImageCaption(std::string_view filePath, const BitmapInfoHeader& header,
+                         int zoomPercent);
 
 struct ScrollRange {
   int horizontalMax = 0;

@@ -9,6 +9,7 @@
 #include "base/block.h"
 #include "session/current_image.h"
 #include "session/lazy_block.h"
+#include "session/view_zoom.h"
 #include "bitmap/dib.h"
 #include "base/identification_record.h"
 
@@ -113,6 +114,7 @@ struct ImageState {
   Settings settings;
 
   CurrentImage current;
+  ViewZoom zoom;  // kept from one picture to the next
   IdentificationRecord identification;
 
   // The 256-byte camera file header of the picture last read: capture time, report stamp,

@@ -13,6 +13,7 @@
 #include "shell/menu_table.h"
 #include "shell/open_file.h"
 #include "shell/settings.h"
+#include "shell/zoom_commands.h"
 
 namespace kestrel {
 namespace {
@@ -82,6 +83,10 @@ int DispatchCommand(Session& session, int command, int parameter) {
     case kCmdAbout: session.platform.ShowAbout(); return 1;
     case kCmdViewMap: session.platform.ShowMap(); return 1;
     case kCmdViewGallery: session.platform.ShowGallery(); return 1;
+    case kCmdZoomIn:
+    case kCmdZoomOut:
+    case kCmdFitToWindow:
+    case kCmdActualSize: ZoomCommand(session, command); return 1;
     case kCmdCommandLineOpen: CommandLineOpen(session, s.currentFilePath); return 1;
     default: return 1;
   }

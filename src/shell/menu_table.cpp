@@ -70,10 +70,16 @@ constexpr MenuEntry kMenuBar[] = {
     {K::End},
     {K::End},
 
-    // Windows beside the picture; their keys shown after a tab, as menus show keys.
+    // Windows beside the picture, then the picture's zoom; keys shown after a tab, as menus
+    // show keys.
     {K::Menu, "View"},
     {K::Item, "Map\tCtrl+M", kCmdViewMap},
     {K::Item, "Gallery\tCtrl+G", kCmdViewGallery},
+    {K::Separator},
+    {K::Item, "Zoom In\tCtrl++", kCmdZoomIn},
+    {K::Item, "Zoom Out\tCtrl+-", kCmdZoomOut},
+    {K::Item, "Fit to Window\tCtrl+0", kCmdFitToWindow},
+    {K::Item, "Actual Size\tCtrl+1", kCmdActualSize},
     {K::End},
 
     {K::Menu, "Comp"},
@@ -115,6 +121,11 @@ constexpr Accelerator kAccelerators[] = {
     {"Ctrl+X", kCmdNoCommand},
     {"Ctrl+M", kCmdViewMap},
     {"Ctrl+G", kCmdViewGallery},
+    {"Ctrl++", kCmdZoomIn},
+    {"Ctrl+=", kCmdZoomIn},  // the same key without the Shift that "+" needs on many keyboards
+    {"Ctrl+-", kCmdZoomOut},
+    {"Ctrl+0", kCmdFitToWindow},
+    {"Ctrl+1", kCmdActualSize},
 };
 
 }  // namespace
@@ -131,7 +142,11 @@ MenuItemState MenuItemStateFor(int command, const ImageState& state, bool clipbo
     case kCmdCompAveraged: return {true, f.compensationMode == CompensationMode::Averaged};
     case kCmdPasteDib: return {clipboardHasPicture};
     case kCmdSaveBmp:
-    case kCmdCopy: return {state.current.imageDisplayable};
+    case kCmdCopy:
+    case kCmdZoomIn:
+    case kCmdZoomOut:
+    case kCmdFitToWindow:
+    case kCmdActualSize: return {state.current.imageDisplayable};
     case kCmdExposureOriginal: return {f.originalAvailable};
     case kCmdExposureEnhanced: return {f.enhancedAvailable};
     case kCmdRotateClockwise:

@@ -200,13 +200,16 @@ class GuiTest : public QObject {
 
   void fitsPicturesAndScrollsByLopsidedLinesAndPages() {
     QVERIFY(Show("WIDE.BMP", MakeDib(1020, 1000, 24, {}, Gradient)));
-    QTest::qWait(50);
+    QTest::qWait(50);  // larger than the screen: fitted to it, all of it in view
     const QRect work = window_->screen()->availableGeometry();
     QVERIFY(work.contains(window_->frameGeometry()) && window_->frameGeometry().top() == work.top());
+    QVERIFY(window_->windowTitle().endsWith('%'));
+    QCOMPARE(view().horizontalScrollBar()->maximum() + view().verticalScrollBar()->maximum(), 0);
     QVERIFY(Show("SMALL.BMP", MakeDib(120, 90, 24, {}, Gradient)));
     QTest::qWait(50);  // no bar: all of it in view, the window centred
     QCOMPARE(view().horizontalScrollBar()->maximum() + view().verticalScrollBar()->maximum(), 0);
     QVERIFY(qAbs(window_->frameGeometry().center().x() - work.center().x()) <= 1);
+    QTest::keyClick(&view(), Qt::Key_1, Qt::ControlModifier);  // Actual Size: no more fitting
     // Only one bar is needed when the picture is just too tall.
     QVERIFY(Show("TALL.BMP", MakeDib(view().maximumViewportSize().width() - 40, 900, 24, {}, Gradient)));
     Resize(300, 220);
@@ -234,6 +237,39 @@ class GuiTest : public QObject {
     QCOMPARE(vertical->value(), 2 + height / 2 + 1);
     vertical->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(vertical->value(), 2 + height / 2 + 1);
+  }
+
+  // The zoom keys and the wheel scale the scroll ranges; the wheel keeps the picture point under
+  // the pointer; enlarged pixels are blocks.
+  void zoomsByKeysAndWheel() {
+    QVERIFY(Show("BIG.BMP", MakeDib(900, 800, 24, {}, Gradient)));
+    QTest::keyClick(&view(), Qt::Key_1, Qt::ControlModifier);
+    Resize(320, 240);
+    QScrollBar* vertical = view().verticalScrollBar();
+    QScrollBar* horizontal = view().horizontalScrollBar();
+    const std::pair actualRanges(horizontal->maximum(), vertical->maximum());
+    QCOMPARE(actualRanges, std::pair(900 - view().viewport()->width(), 800 - view().viewport()->height()));
+    QTest::keyClick(&view(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (BIG.BMP 900x800x24 RGB) 125%"));
+    QCOMPARE(std::pair(horizontal->maximum(), vertical->maximum()), std::pair(1125 - view().viewport()->width(), 1000 - view().viewport()->height()));
+    QTest::keyClick(&view(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(std::pair(horizontal->maximum(), vertical->maximum()), actualRanges);
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (BIG.BMP 900x800x24 RGB)"));
+
+    horizontal->setValue(100);
+    vertical->setValue(50);
+    QWheelEvent notch(QPointF(40, 30), view().viewport()->mapToGlobal(QPointF(40, 30)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view().viewport(), &notch);
+    QCOMPARE(std::pair(horizontal->value(), vertical->value()), std::pair(140 * 5 / 4 - 40, 80 * 5 / 4 - 30));
+    QCOMPARE(QColor(Shot().pixel(40, 30)), QColor(0xFF000000u | Gradient(140, 80)));
+
+    QVERIFY(Show("DOTS.BMP", MakeDib(6, 4, 24, {}, Gradient)));  // small: at 100% again
+    Resize(320, 240);
+    for (int step = 0; step < 3; ++step) QTest::keyClick(&view(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Kestrel (DOTS.BMP 6x4x24 RGB) 200%"));
+    ExpectPixels(12, 8, [](int x, int y) { return 0xFF000000u | Gradient(x / 2, y / 2); });
+    QCOMPARE(QColor(Shot().pixel(12, 3)), QColor(Qt::black));
   }
 
   void menusComeFromTheTableAndTheirRulesAndKeysDispatch() {

@@ -109,7 +109,8 @@ TEST_F(OpenFlowTest, MenusRightAfterStartUp) {
       kCmdExposureLighten, kCmdExposureDarken, kCmdRotateClockwise, kCmdRotateAnticlockwise, kCmdPixelLineUp,
       kCmdPixelLineDown, kCmdPixelLeft, kCmdPixelRight, kCmdSaveEdit, kCmdImageDownLine, kCmdImageUpLine,
       kCmdImageLeft10, kCmdImageRight10, kCmdImageLeft1, kCmdImageRight1, kCmdSharpenPreview,
-      kCmdSharpenDefault, kCmdSharpenHiDef, kCmdOriginalImage}));
+      kCmdSharpenDefault, kCmdSharpenHiDef, kCmdOriginalImage, kCmdZoomIn, kCmdZoomOut, kCmdFitToWindow,
+      kCmdActualSize}));
   EXPECT_EQ(checked, (std::vector<int>{kCmdCompAveraged}));
   // A greyed accelerator does nothing; Where ? on a name without a capture time says nothing.
   EXPECT_EQ(DispatchAccelerator(session, kCmdCopy), 1);
