@@ -67,10 +67,12 @@ class BatchInputs {
 // their third, fourth and twelfth letters (kind, numbering, extension kind) with .CCD added to a
 // name without it; a TMSAT set decodes all three planes of its number. Names alike but for those
 // may share transit files, and so are of one family.
+constexpr size_t kTransitNameLetters[] = {2, 3, 11};
+
 std::string TransitFamily(const Session& entered) {
   std::string name = entered.state.currentFilePath;
   if (name.ends_with(".CCD")) name.resize(name.size() - 4);
-  for (const size_t letter : {2, 3, 11})
+  for (const size_t letter : kTransitNameLetters)
     if (letter < name.size()) name[letter] = '?';
   std::error_code ignored;
   return (fs::weakly_canonical(entered.currentDirectory, ignored) / name).string();
