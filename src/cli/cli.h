@@ -60,9 +60,14 @@ enum class PictureFormat { Bmp, Png };
 // The format an output's extension names, in any case; none for any other extension.
 std::optional<PictureFormat> PictureFormatOf(const std::filesystem::path& out);
 
+// A lasting picture is packed small and on the disk before its write counts as done; a
+// thumbnail, which file managers make again at will, is packed quickly and left to the cache.
+enum class PictureKind { Lasting, Thumbnail };
+
 // Writes a packed DIB: ".png" through libpng, ".bmp" as a bitmap file byte for byte. Shows
 // "Unable to save the specified file" on failure, then the file and the reason.
-bool WritePicture(Session& session, const Bytes& dib, const std::filesystem::path& out);
+bool WritePicture(Session& session, const Bytes& dib, const std::filesystem::path& out,
+                  PictureKind kind = PictureKind::Lasting);
 
 // std::thread::hardware_concurrency(), or 1 when the system does not say.
 unsigned HardwareThreads();

@@ -35,7 +35,8 @@ int ThumbnailFile(Session& session, const std::string& file, const std::filesyst
   EnterFile(session, file);
   if (OutputIsAnInput(session, out, {session.state.currentFilePath})) return kExitFailure;
   const std::optional<Bytes> thumbnail = ThumbnailOfFile(session, file, options.size);
-  return thumbnail && WritePicture(session, *thumbnail, out) ? kExitSuccess : kExitFailure;
+  return thumbnail && WritePicture(session, *thumbnail, out, PictureKind::Thumbnail) ? kExitSuccess
+                                                                                    : kExitFailure;
 }
 
 int RunThumbnail(Session& session) {
