@@ -66,7 +66,7 @@ class BatchInputs {
 // Decoding a pair writes its decoded file beside it for a while, named from the pair's names by
 // their third, fourth and twelfth letters (kind, numbering, extension kind) with .CCD added to a
 // name without it; a TMSAT set decodes all three planes of its number. Names alike but for those
-// may share transit files, and so are of one family.
+// may share transit files, or read them as a colour set's siblings, and so are of one family.
 constexpr size_t kTransitNameLetters[] = {2, 3, 11};
 
 std::string TransitFamily(const Session& entered) {
@@ -95,8 +95,13 @@ class Batch {
 
   size_t size() const { return options_.files.size(); }
   const std::string& File(size_t index) const { return options_.files[index]; }
-  bool decodesBesideInputs() const { return rules_.decodesBesideInputs; }
-  Session& session() const { return session_; }
+  // The transit family of file `index` and whether its run decodes beside it; none for a
+  // subcommand that never decodes.
+  std::optional<std::pair<std::string, bool>> TransitRole(size_t index) const {
+    if (!rules_.decodesBeside) return std::nullopt;
+    const Session entered = EnteredSession(session_, File(index));
+    return std::pair(TransitFamily(entered), rules_.decodesBeside(entered.state.currentFilePath));
+  }
 
   // Where file `index` is written (empty: the subcommand's own default), or none after saying
   // why it may not be: its output is an earlier file's, or one of the inputs. Asked in input
@@ -177,15 +182,22 @@ class ParallelRun {
   struct File {
     Stage stage = Stage::Waiting;
     std::optional<fs::path> out;  // none: refused
-    std::optional<size_t> after;  // the earlier file of its transit family, run first
+    std::vector<size_t> after;    // earlier files of its transit family, run first
     bool converted = false;
     std::string lines;            // held until the files before it are printed
+  };
+
+  // The files of one transit family so far: a decoding file follows all of them, any other
+  // file the last decoding one.
+  struct Family {
+    std::optional<size_t> lastDecoding;
+    std::vector<size_t> othersSince;
   };
 
   // Outputs, refusals (their lines held for their turn) and transit families, in input order.
   void Plan() {
     std::set<fs::path> taken;
-    std::map<std::string, size_t> lastOfFamily;
+    std::map<std::string, Family> families;
     for (size_t i = 0; i < files_.size(); ++i) {
       File& file = files_[i];
       HeldErrorLines held;
@@ -196,10 +208,17 @@ class ParallelRun {
         continue;
       }
       ++waiting_;
-      if (!batch_.decodesBesideInputs()) continue;
-      const auto [last, first] =
-          lastOfFamily.try_emplace(TransitFamily(EnteredSession(batch_.session(), batch_.File(i))), i);
-      if (!first) file.after = std::exchange(last->second, i);
+      const auto role = batch_.TransitRole(i);
+      if (!role) continue;
+      Family& family = families[role->first];
+      if (role->second) {
+        file.after = std::exchange(family.othersSince, {});
+        if (family.lastDecoding) file.after.push_back(*family.lastDecoding);
+        family.lastDecoding = i;
+      } else {
+        if (family.lastDecoding) file.after.push_back(*family.lastDecoding);
+        family.othersSince.push_back(i);
+      }
     }
   }
 
@@ -208,7 +227,8 @@ class ParallelRun {
     const size_t end = std::min(files_.size(), printed_ + kWaitingFilesPerWorker * workers_);
     for (size_t i = printed_; i < end; ++i) {
       const File& file = files_[i];
-      if (file.stage == Stage::Waiting && (!file.after || files_[*file.after].stage == Stage::Finished))
+      const auto finished = [&](size_t earlier) { return files_[earlier].stage == Stage::Finished; };
+      if (file.stage == Stage::Waiting && std::all_of(file.after.begin(), file.after.end(), finished))
         return i;
     }
     return std::nullopt;

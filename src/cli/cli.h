@@ -90,9 +90,10 @@ struct BatchRules {
   bool outputRequired = true;      // false: the subcommand has a default output of its own
   bool outIsPrefix = false;        // -o names the prefix of several files, not a picture
   bool pngOnly = false;            // --format takes png alone, which is then the default
-  // A file's run may decode a pair beside it, writing a transit file there for a while: files
-  // whose transit files may share a name run one after the other.
-  bool decodesBesideInputs = false;
+  // Whether the run of a file (by its upper-case name) may decode a pair beside it, writing
+  // transit files there for a while. Such a run waits for the earlier files whose names its
+  // transit files may take, or that may read them, and the later ones wait for it.
+  bool (*decodesBeside)(std::string_view name) = nullptr;
 };
 
 // Declares FILE..., -o, --outdir, --format and -j on `app`, bound to `options`.

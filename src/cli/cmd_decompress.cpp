@@ -17,7 +17,7 @@ const BatchRules kRules{.filesHelp = "thumbnails of the pairs",
                         .outHelp = "output of one THUMB (default: the decoded name with .BMP beside it)",
                         .verb = "decompressed",
                         .outputRequired = false,
-                        .decodesBesideInputs = true};
+                        .decodesBeside = [](std::string_view) { return true; }};
 
 struct DecompressOptions {
   BatchOptions batch;

@@ -14,11 +14,11 @@ namespace {
 
 constexpr uint32_t kLargestThumbnail = 4096;
 
-// Compressed TMSAT sets are decoded beside them to be shown.
+// A compressed TMSAT image (TM...IMC) is shown by decoding its set beside it.
 const BatchRules kRules{.filesHelp = "camera or bitmap files; without --outdir: FILE OUT, the PNG file to write",
                         .outHelp = nullptr,
                         .pngOnly = true,
-                        .decodesBesideInputs = true};
+                        .decodesBeside = [](std::string_view name) { return name.find("IMC") != std::string_view::npos; }};
 
 struct ThumbnailOptions {
   BatchOptions batch;
