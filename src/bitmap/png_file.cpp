@@ -66,7 +66,7 @@ EightBitLayout LayoutOf(const uint8_t* table, uint32_t colours, const uint8_t* p
 
 }  // namespace
 
-std::optional<Bytes> EncodePng(const Bytes& dib) {
+std::optional<Bytes> EncodePng(const Bytes& dib, PngPacking packing) {
   const auto source = LoadInfoHeader(dib);
   if (!source) return std::nullopt;
   // Rows of whole bytes: RLE decoded, 1 and 4 bits spread to 8 (ConvertDib checks the DIB).
@@ -100,7 +100,8 @@ std::optional<Bytes> EncodePng(const Bytes& dib) {
   if (colourType == PNG_COLOR_TYPE_PALETTE)
     png_set_PLTE(writer.png, writer.info, layout.palette.data(), layout.paletteSize);
   else {  // filters pay off on levels and colours, not on palette indices
-    png_set_filter(writer.png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_set_filter(writer.png, PNG_FILTER_TYPE_BASE,
+                   packing == PngPacking::Smallest ? PNG_ALL_FILTERS : PNG_FILTER_SUB);
     png_set_compression_strategy(writer.png, kResidueStrategy);
   }
   png_write_info(writer.png, writer.info);

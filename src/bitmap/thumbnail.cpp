@@ -25,34 +25,42 @@ std::optional<std::array<uint8_t, 256>> GreyLevels(const Bytes& dib, const Bitma
   return levels;
 }
 
-// Sums `channels`-byte pixels of the bottom-up rows of `source` into blocks of a
-// `width` x `height` picture, then writes the means into `out`, also bottom-up.
+// Adds one source row to the sums of the thumbnail's columns: grey levels through the table
+// (one channel), or the bytes of 24-bit pixels as they are (three).
+template <uint32_t kChannels>
+void AddRow(const uint8_t* row, const std::vector<uint32_t>& columnStart, uint64_t* sums,
+            const std::array<uint8_t, 256>* levels) {
+  for (size_t x = 0; x + 1 < columnStart.size(); ++x, sums += kChannels) {
+    const uint8_t* end = row + size_t{columnStart[x + 1]} * kChannels;
+    uint64_t sum[kChannels] = {};
+    for (const uint8_t* pixel = row + size_t{columnStart[x]} * kChannels; pixel != end; pixel += kChannels) {
+      if constexpr (kChannels == 1) sum[0] += (*levels)[*pixel];
+      else for (uint32_t c = 0; c < kChannels; ++c) sum[c] += pixel[c];
+    }
+    for (uint32_t c = 0; c < kChannels; ++c) sums[c] += sum[c];
+  }
+}
+
+// Sums the pixels of the bottom-up rows of `source` into blocks of a `width` x `height`
+// picture, then writes the means into `out`, also bottom-up.
+template <uint32_t kChannels>
 void AverageBlocks(const uint8_t* source, uint32_t sourceWidth, uint32_t sourceHeight,
                    uint32_t sourceRow, uint8_t* out, uint32_t width, uint32_t height, uint32_t outRow,
-                   uint32_t channels, const std::array<uint8_t, 256>* levels) {
+                   const std::array<uint8_t, 256>* levels) {
   std::vector<uint32_t> columnStart(width + 1);
   for (uint32_t x = 0; x <= width; ++x) columnStart[x] = static_cast<uint32_t>(uint64_t{x} * sourceWidth / width);
-  std::vector<uint64_t> sums(size_t{width} * channels);
+  std::vector<uint64_t> sums(size_t{width} * kChannels);
   for (uint32_t y = 0; y < height; ++y) {
     const uint32_t rowBegin = static_cast<uint32_t>(uint64_t{y} * sourceHeight / height);
     const uint32_t rowEnd = static_cast<uint32_t>(uint64_t{y + 1} * sourceHeight / height);
     std::fill(sums.begin(), sums.end(), 0);
-    for (uint32_t r = rowBegin; r < rowEnd; ++r) {
-      const uint8_t* row = source + size_t{r} * sourceRow;
-      for (uint32_t x = 0; x < width; ++x) {
-        uint64_t* sum = &sums[size_t{x} * channels];
-        for (uint32_t s = columnStart[x]; s < columnStart[x + 1]; ++s)
-          for (uint32_t c = 0; c < channels; ++c) {
-            const uint8_t value = row[size_t{s} * channels + c];
-            sum[c] += levels ? (*levels)[value] : value;
-          }
-      }
-    }
+    for (uint32_t r = rowBegin; r < rowEnd; ++r)
+      AddRow<kChannels>(source + size_t{r} * sourceRow, columnStart, sums.data(), levels);
     uint8_t* target = out + size_t{y} * outRow;
     for (uint32_t x = 0; x < width; ++x) {
       const uint64_t count = uint64_t{columnStart[x + 1] - columnStart[x]} * (rowEnd - rowBegin);
-      for (uint32_t c = 0; c < channels; ++c)
-        target[size_t{x} * channels + c] = static_cast<uint8_t>((sums[size_t{x} * channels + c] + count / 2) / count);
+      for (uint32_t c = 0; c < kChannels; ++c)
+        target[size_t{x} * kChannels + c] = static_cast<uint8_t>((sums[size_t{x} * kChannels + c] + count / 2) / count);
     }
   }
 }
@@ -63,13 +71,15 @@ std::optional<Bytes> ThumbnailDib(const Bytes& dib, uint32_t longestEdge) {
   if (longestEdge == 0 || !IsWellFormedDib(dib)) return std::nullopt;
   const BitmapInfoHeader header = *LoadInfoHeader(dib);
   const auto levels = GreyLevels(dib, header);
-  // Anything but a grey 8-bit picture is read as 24-bit colour.
+  // Anything but a grey 8-bit picture is read as 24-bit colour; plain 24-bit rows as they are.
+  const bool plainColour = header.biBitCount == 24 && header.biCompression == kCompressionRgb &&
+                           ColourCount(header) == 0;
   Block colour;
-  if (!levels) {
+  if (!levels && !plainColour) {
     colour = ConvertDib(dib, kCompressionRgb, 24);
     if (!colour) return std::nullopt;
   }
-  const Bytes& source = levels ? dib : *colour;
+  const Bytes& source = colour ? *colour : dib;
   const BitmapInfoHeader sourceHeader = *LoadInfoHeader(source);
   if (sourceHeader.biHeight <= 0 || sourceHeader.biWidth <= 0) return std::nullopt;
   const auto sourceWidth = static_cast<uint32_t>(sourceHeader.biWidth);
@@ -86,9 +96,10 @@ std::optional<Bytes> ThumbnailDib(const Bytes& dib, uint32_t longestEdge) {
   if (levels) FillGreyColourTable(*thumbnail);
   const BitmapInfoHeader out = *LoadInfoHeader(*thumbnail);
   // Rows are taken as stored, bottom-up, and the thumbnail is stored the same way.
-  AverageBlocks(source.data() + PixelOffset(sourceHeader), sourceWidth, sourceHeight,
-                RowLength(sourceHeader.biBitCount, sourceWidth), thumbnail->data() + PixelOffset(out),
-                width, height, RowLength(bits, width), bits / 8, levels ? &*levels : nullptr);
+  const auto average = levels ? AverageBlocks<1> : AverageBlocks<3>;
+  average(source.data() + PixelOffset(sourceHeader), sourceWidth, sourceHeight,
+          RowLength(sourceHeader.biBitCount, sourceWidth), thumbnail->data() + PixelOffset(out), width,
+          height, RowLength(bits, width), levels ? &*levels : nullptr);
   return std::move(*thumbnail);
 }
 

@@ -60,38 +60,56 @@ enum class PictureFormat { Bmp, Png };
 // The format an output's extension names, in any case; none for any other extension.
 std::optional<PictureFormat> PictureFormatOf(const std::filesystem::path& out);
 
+// A lasting picture is packed small and on the disk before its write counts as done; a
+// thumbnail, which file managers make again at will, is packed quickly and left to the cache.
+enum class PictureKind { Lasting, Thumbnail };
+
 // Writes a packed DIB: ".png" through libpng, ".bmp" as a bitmap file byte for byte. Shows
 // "Unable to save the specified file" on failure, then the file and the reason.
-bool WritePicture(Session& session, const Bytes& dib, const std::filesystem::path& out);
+bool WritePicture(Session& session, const Bytes& dib, const std::filesystem::path& out,
+                  PictureKind kind = PictureKind::Lasting);
+
+// std::thread::hardware_concurrency(), or 1 when the system does not say.
+unsigned HardwareThreads();
 
 // The files a subcommand works on and where their pictures go: -o for one file, or --outdir
-// for any number, each written as DIR/<its name without the extension>.<format>.
+// for any number, each written as DIR/<its name without the extension>.<format>; -j files are
+// worked on at once.
 struct BatchOptions {
   std::vector<std::string> files;
   std::string out;
   std::string outdir;
   std::string format = "bmp";
+  unsigned jobs = HardwareThreads();
 };
 
 struct BatchRules {
   const char* filesHelp;
-  const char* outHelp;
+  const char* outHelp;             // of -o; none: the subcommand names its output otherwise
   const char* verb = "converted";  // of the summary line, "N of M converted"
   bool outputRequired = true;      // false: the subcommand has a default output of its own
   bool outIsPrefix = false;        // -o names the prefix of several files, not a picture
+  bool pngOnly = false;            // --format takes png alone, which is then the default
+  // Whether the run of a file (by its upper-case name) may decode a pair beside it, writing
+  // transit files there for a while. Such a run waits for the earlier files whose names its
+  // transit files may take, or that may read them, and the later ones wait for it.
+  bool (*decodesBeside)(std::string_view name) = nullptr;
 };
 
-// Declares FILE..., -o, --outdir and --format on `app`, bound to `options`.
+// Declares FILE..., -o, --outdir, --format and -j on `app`, bound to `options`.
 void DefineBatchOptions(CLI::App& app, BatchOptions& options, const BatchRules& rules);
 
 // One file's work: writes what `file` gives to `out` (empty: the subcommand's own default);
-// its exit status, after saying why when it is not kExitSuccess.
+// its exit status, after saying why when it is not kExitSuccess. Runs on several threads at
+// once in a parallel batch, each with a session of its own.
 using ConvertOne = std::function<int(Session& session, const std::string& file,
                                       const std::filesystem::path& out)>;
 
 // Runs `convertOne` for each file, each in a fresh session. One file without --outdir runs as
 // it is; a batch (--outdir, or several files) reports each failed file and goes on, shows its
-// progress on a terminal, and ends with "N of M converted". kExitSuccess when all succeeded.
+// progress on a terminal, and ends with "N of M converted". With -j above 1 the files run on
+// that many threads, and each file's messages are printed whole once it and every file before
+// it are done, so stderr reads as with -j 1. kExitSuccess when all succeeded.
 int RunBatch(Session& session, const BatchOptions& options, const BatchRules& rules,
              const ConvertOne& convertOne);
 

@@ -16,7 +16,8 @@ namespace {
 const BatchRules kRules{.filesHelp = "thumbnails of the pairs",
                         .outHelp = "output of one THUMB (default: the decoded name with .BMP beside it)",
                         .verb = "decompressed",
-                        .outputRequired = false};
+                        .outputRequired = false,
+                        .decodesBeside = [](std::string_view) { return true; }};
 
 struct DecompressOptions {
   BatchOptions batch;

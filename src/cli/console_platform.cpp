@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/settings_file.h"
 
@@ -22,7 +23,10 @@ class SilentProgressWindow : public ProgressWindow {
 
 SettingsFile Store() { return SettingsFile(SettingsFile::DefaultPath()); }
 
-bool progressShown = false;  // stderr is one per process, and so is its progress line
+// stderr is one per process, and so is its progress line; only the thread that runs the batch
+// writes to it while workers hold their lines.
+bool progressShown = false;
+thread_local std::string* heldLines = nullptr;  // the calling thread's HeldErrorLines, if any
 
 void EraseProgressLine() {
   if (progressShown) std::fputs("\r\033[K", stderr);
@@ -32,8 +36,24 @@ void EraseProgressLine() {
 }  // namespace
 
 void PrintErrorLine(std::string_view line) {
+  if (heldLines) {
+    heldLines->append(line).push_back('\n');
+    return;
+  }
   EraseProgressLine();
   std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+}
+
+HeldErrorLines::HeldErrorLines() : outer_(heldLines) { heldLines = &lines_; }
+
+HeldErrorLines::~HeldErrorLines() { heldLines = outer_; }
+
+std::string HeldErrorLines::Take() { return std::exchange(lines_, {}); }
+
+void PrintHeldLines(std::string_view lines) {
+  if (lines.empty()) return;
+  EraseProgressLine();
+  std::fwrite(lines.data(), 1, lines.size(), stderr);
 }
 
 void ShowProgressLine(std::string_view text) {

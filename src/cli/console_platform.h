@@ -3,17 +3,40 @@
 // answered OK (or Cancel with --cancel), settings come from the same store the GUI uses.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
 
 namespace kestrel {
 
-// Writes a line to stderr, first erasing the progress line if one is on show.
+// Writes a line to stderr, first erasing the progress line if one is on show; while a
+// HeldErrorLines is alive on the calling thread, appends it to that instead.
 void PrintErrorLine(std::string_view line);
 // Shows `text` as the one progress line on stderr, or erases it when `text` is empty; only
 // when stderr is a terminal, so that logs stay clean.
 void ShowProgressLine(std::string_view text);
+
+// The error lines of one file of a parallel batch: while it is alive, every line its thread
+// prints (the boxes of ConsolePlatform and kestrel-cli's own complaints alike) waits in it, so
+// that the batch can print each file's lines whole and in the order of the files.
+class HeldErrorLines {
+ public:
+  HeldErrorLines();
+  ~HeldErrorLines();
+  HeldErrorLines(const HeldErrorLines&) = delete;
+  HeldErrorLines& operator=(const HeldErrorLines&) = delete;
+
+  // The lines held so far, each ending in a newline; holding goes on with none.
+  std::string Take();
+
+ private:
+  std::string lines_;
+  std::string* outer_;  // where the thread's lines went before
+};
+
+// Writes lines that were held back to stderr, first erasing the progress line.
+void PrintHeldLines(std::string_view lines);
 
 class ConsolePlatform : public Platform {
  public:

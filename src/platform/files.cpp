@@ -138,14 +138,16 @@ std::optional<uint64_t> RegularFileSize(const fs::path& path) {
 }
 
 bool WriteFileReplacing(const fs::path& path, std::span<const uint8_t> bytes,
-                        std::error_code& error) {
+                        std::error_code& error, Durability durability) {
   error.clear();
   std::random_device entropy;
   const fs::path temporary =
       path.parent_path() / (".kestrel-" + std::to_string(entropy()) + ".tmp");
   FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
   if (fd.get() < 0) return Fail(error);
-  if (!WriteFully(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0) Fail(error);
+  if (!WriteFully(fd.get(), bytes.data(), bytes.size()) ||
+      (durability == Durability::OnDisk && ::fsync(fd.get()) != 0))
+    Fail(error);
   if (::close(fd.release()) != 0 && !error) Fail(error);
   if (!error) {
     // Keep the permissions of a file that is being replaced.

@@ -39,11 +39,15 @@ std::optional<Bytes> ReadFilePrefix(const std::filesystem::path& path, size_t co
 // The size of a regular file; none when there is no such file.
 std::optional<uint64_t> RegularFileSize(const std::filesystem::path& path);
 
+// Whether a write waits for its bytes to reach the disk before the file takes its name; a file
+// that is made again at will (a thumbnail) need not.
+enum class Durability { OnDisk, Cached };
+
 // Writes `bytes` as the whole new content of `path`: first into a temporary file beside it,
 // then renamed over it, so a failure leaves any old file as it was and no temporary behind.
 // On failure `error` says why, as the system put it.
 bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes,
-                        std::error_code& error);
+                        std::error_code& error, Durability durability = Durability::OnDisk);
 bool WriteFileReplacing(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 // Puts `bytes` over the start of an existing file, which keeps its length and everything

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <mutex>
 #include <sstream>
 #include <system_error>
 
@@ -15,6 +16,10 @@ namespace {
 constexpr uint64_t kMaxSettingsSize = 1 << 20;
 constexpr std::string_view kSectionLine = "[Kestrel]";
 constexpr std::string_view kWineDrives = "dosdevices";
+
+// A write reads the whole store, changes one value and replaces the file: two at once in one
+// process would lose one of them. (Reads need no lock: a write replaces the file whole.)
+std::mutex storeWrites;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -136,6 +141,7 @@ bool SettingsFile::WriteText(std::string_view name, std::string_view value) {
   if (name.find_first_of("=\n\r") != std::string_view::npos ||
       value.find_first_of("\n\r") != std::string_view::npos)
     return false;
+  const std::lock_guard lock(storeWrites);
   // A file that is there but cannot be read is left alone rather than replaced by one value.
   auto values = Load();
   if (!values) return false;

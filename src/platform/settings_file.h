@@ -38,7 +38,8 @@ class SettingsFile {
 
   std::optional<std::string> ReadText(std::string_view name) const;
   std::optional<uint32_t> ReadNumber(std::string_view name) const;
-  // Each write goes to disk at once, replacing the file whole.
+  // Each write goes to disk at once, replacing the file whole; writes from several threads
+  // follow one another.
   bool WriteText(std::string_view name, std::string_view value);
   bool WriteNumber(std::string_view name, uint32_t value);
 

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <regex>
+#include <tuple>
 
 #include "bitmap/dib.h"
 #include "dib_builders.h"
@@ -82,6 +84,8 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
       {{"--cancel", "identify", "a", "--cancel"}, 1, ""},  // accepted before and after
       {{"convert", "a.bmp", "b.bmp", "-o", "c.bmp"}, 2, ""}, {{"convert", "a.bmp", "-o", "c.jpg"}, 2, ""},
       {{"act", "a", "--preset", "uosat", "--format", "png"}, 2, ""}, {{"convert", "a", "-o", "b.bmp", "--outdir", "d"}, 2, ""},
+      {{"convert", "a", "--outdir", "d", "-j", "0"}, 2, ""}, {{"thumbnail", "a"}, 2, ""}, {{"thumbnail", "a", "b.bmp"}, 2, ""},
+      {{"thumbnail", "a", "--outdir", "d", "--format", "bmp"}, 2, ""},
   };
   std::string listing = "(.|\\n)*";
   for (const std::string sub : {"act", "clean", "compress", "convert", "decompress", "identify", "map", "thumbnail", "track", "video", "where"}) {
@@ -269,6 +273,42 @@ TEST(CliBatch, ConvertsEachFileReportsEachFailureAndSumsUp) {
   EXPECT_EQ(std::tie(frames.exitCode, frames.err), std::tuple(1, "kestrel-cli: A.BMP is not a TMSAT video file (TM4..., TM5...)\n"
                                                                    "kestrel-cli: A.BMP: not converted\n1 of 2 converted\n"));
   EXPECT_TRUE(fs::exists(dir / "TM500001-02.bmp"));
+}
+
+TEST(CliBatch, ManyJobsWriteTheSameFilesAndSayTheSameInTheSameOrderAsOne) {
+  ScratchDir dir;
+  const Bytes bitmap = BitmapFile(6, 2, [](int x, int) { return uint32_t(x) * 0x102030u; });
+  for (const char* name : {"A.BMP", "B.RLE", "sub/A.DIB", "C.BMP"}) {
+    fs::create_directories((dir / name).parent_path());
+    WriteBytes(dir / name, bitmap);
+  }
+  WriteBytes(dir / "BAD.BMP", Bytes{'B', 'M'});
+  Bytes camera(256 + 608 * 576, 90);
+  std::fill_n(camera.begin(), 256, 0);
+  WriteBytes(dir / "U5DW0001", camera);
+  WriteBytes(dir / "U5DW0002", Bytes(5000, 1));  // cut short
+  ASSERT_EQ(Cli(dir, {"compress", "U5DW0001"}).exitCode, 0);
+  // Every spelling of one thumbnail decodes to the one transit file U5DW0001.CCD.
+  const std::pair<std::vector<std::string>, size_t> batches[] = {  // the arguments, the files written
+      {{"convert", "A.BMP", "BAD.BMP", "sub/A.DIB", "B.RLE", "U5DW0001", "U5DW0002", "C.BMP", "--format", "png"}, 5},
+      {{"thumbnail", "A.BMP", "BAD.BMP", "sub/A.DIB", "U5DW0001", "U5DW0002", "C.BMP", "--size", "5"}, 4},
+      {{"decompress", "U5TW0001", "BAD.BMP", "u5tw0001", "U5tw0001", "u5TW0001", "U5TW0001", "U5TW0002"}, 4}};
+  using Outcome = std::tuple<int, std::string, std::map<std::string, Bytes>>;
+  for (const auto& [batch, written] : batches) {
+    std::map<std::string, Outcome> outcomes;
+    for (const std::string jobs : {"1", "4"}) {
+      std::vector<std::string> args = batch;
+      args.insert(args.end(), {"--outdir", "out", "-j", jobs});
+      const auto run = Cli(dir, args);
+      std::map<std::string, Bytes> files;
+      for (const auto& entry : fs::directory_iterator(dir / "out")) files[entry.path().filename()] = ReadBytes(entry);
+      fs::remove_all(dir / "out");
+      outcomes[jobs] = {run.exitCode, run.err, files};
+    }
+    EXPECT_EQ(outcomes["4"], outcomes["1"]) << batch[0] << ":\n" << std::get<1>(outcomes["1"]) << std::get<1>(outcomes["4"]);
+    EXPECT_EQ(std::get<2>(outcomes["1"]).size(), written) << batch[0];
+  }
+  EXPECT_FALSE(fs::exists(dir / "U5DW0001.CCD"));
 }
 
 TEST(CliIdentify, SaysSatelliteAndKindAndWritesEveryNameAsValidJson) {
@@ -472,6 +512,13 @@ TEST(CliThumbnail, WritesAGreyPngOfTheLongestEdgeAskedOrNothingForABrokenFile) {
   const auto broken = Cli(dir, {"thumbnail", "U5DW0002", "broken.png"});
   EXPECT_EQ(broken.exitCode, 1);
   EXPECT_FALSE(fs::exists(dir / "broken.png"));
+
+  const auto batch = Cli(dir, {"thumbnail", "U5DW0001", "U5DW0002", "--outdir", "thumbs", "--size", "32"});
+  EXPECT_EQ(batch.exitCode, 1);
+  EXPECT_TRUE(batch.err.ends_with("\n1 of 2 converted\n")) << batch.err;
+  EXPECT_EQ(RunProgram("/usr/bin/identify", {"-format", "%w %h %[channels]", (dir / "thumbs/U5DW0001.png").string()}).out,
+            "32 30 gray");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "thumbs"), {}), 1);
 }
 
 }  // namespace
