@@ -1,24 +1,13 @@
 #include <CLI/CLI.hpp>
-#include <malloc.h>
 
 #include <filesystem>
 
 #include "cli/cli.h"
-
-namespace {
-
-// Each file makes and drops pictures of a few megabytes, several times over. Blocks up to the
-// largest that glibc keeps in its heap come from there, and freed memory stays for the next
-// block rather than going back to the system to be faulted in again, page by page.
-constexpr int kLargestHeapBlock = 32 << 20;
-constexpr int kFreeMemoryKept = 256 << 20;
-
-}  // namespace
+#include "platform/process_memory.h"
 
 int main(int argc, char** argv) {
   using namespace kestrel::cli;
-  mallopt(M_MMAP_THRESHOLD, kLargestHeapBlock);
-  mallopt(M_TRIM_THRESHOLD, kFreeMemoryKept);
+  kestrel::KeepFreedPictureMemory();  // each file makes and drops pictures of megabytes
   CLI::App app{"Shows, repairs and converts the pictures of small satellites' CCD cameras.",
                "kestrel-cli"};
   app.set_version_flag("--version", KESTREL_VERSION);
