@@ -1,8 +1,5 @@
 #include "geo/geotiff.h"
 
-#include <geotiff/geotiff.h>
-#include <geotiff/geovalues.h>
-#include <geotiff/xtiffio.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -10,7 +7,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <system_error>
 
 #include "bitmap/convert.h"
@@ -88,11 +84,30 @@ struct TiffOptions {
 
 struct TiffWriter {
   TIFF* tiff = nullptr;
-  GTIF* keys = nullptr;
   ~TiffWriter() {
-    if (keys) GTIFFree(keys);
     if (tiff) TIFFClose(tiff);
   }
+};
+
+// The two GeoTIFF tags the file needs, taught to libtiff here rather than through libgeotiff,
+// whose projection library and its network stack would add tens of milliseconds to the start of
+// every kestrel-cli run (a file manager starts one per thumbnail).
+constexpr ttag_t kModelTransformationTag = 34264;
+constexpr ttag_t kGeoKeyDirectoryTag = 34735;
+const TIFFFieldInfo kGeoTiffFields[] = {
+    {kModelTransformationTag, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
+     const_cast<char*>("ModelTransformationTag")},
+    {kGeoKeyDirectoryTag, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_SHORT, FIELD_CUSTOM, 1, 1,
+     const_cast<char*>("GeoKeyDirectoryTag")},
+};
+
+// The key directory of a picture in longitude and latitude on WGS 84: version 1.1.0, then each
+// key as (id, where its value lies (0: here), count, value), in the order of their ids.
+constexpr uint16_t kGeoKeys[] = {
+    1, 1, 0, 3,        //
+    1024, 0, 1, 2,     // model type: geographic
+    1025, 0, 1, 1,     // raster type: a pixel is an area
+    2048, 0, 1, 4326,  // geographic coordinate system: WGS 84
 };
 
 // What the TIFF's samples are made of: grey levels, or RGB triples from the colour table or
@@ -139,8 +154,6 @@ std::optional<Bytes> EncodeGeoTiff(const Bytes& plain, const Footprint& footprin
     return std::nullopt;
   }
 
-  static std::once_flag geoTiffTags;  // libtiff learns them once, for every file after
-  std::call_once(geoTiffTags, XTIFFInitialize);
   MemoryFile file;
   TiffOptions options;
   TIFFOpenOptionsSetErrorHandlerExtR(options.options, KeepFirstError, &error);
@@ -151,6 +164,7 @@ std::optional<Bytes> EncodeGeoTiff(const Bytes& plain, const Footprint& footprin
                         SizeOfMemory, MapNothing, UnmapNothing, options.options);
   if (!writer.tiff) return std::nullopt;
   TIFF* tiff = writer.tiff;
+  if (TIFFMergeFieldInfo(tiff, kGeoTiffFields, std::size(kGeoTiffFields)) != 0) return std::nullopt;
   const std::string description(kFootprintCaveat);
   const std::array<double, 16> transformation =
       ModelTransformation(FitPictureToGround(footprint, width, height));
@@ -165,12 +179,8 @@ std::optional<Bytes> EncodeGeoTiff(const Bytes& plain, const Footprint& footprin
             TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
             TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0)) &&
             TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, description.c_str()) &&
-            TIFFSetField(tiff, TIFFTAG_GEOTRANSMATRIX, 16, transformation.data());
-  writer.keys = ok ? GTIFNew(tiff) : nullptr;
-  ok = writer.keys && GTIFKeySet(writer.keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelGeographic) &&
-       GTIFKeySet(writer.keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea) &&
-       GTIFKeySet(writer.keys, GeographicTypeGeoKey, TYPE_SHORT, 1, GCS_WGS_84) &&
-       GTIFWriteKeys(writer.keys);
+            TIFFSetField(tiff, kModelTransformationTag, 16, transformation.data()) &&
+            TIFFSetField(tiff, kGeoKeyDirectoryTag, static_cast<int>(std::size(kGeoKeys)), kGeoKeys);
 
   Bytes row(size_t{width} * samplesPerPixel);
   for (uint32_t y = 0; ok && y < height; ++y) {
