@@ -1,6 +1,6 @@
 // Colour-set work on the 1220 x 1220 canvas of a standard set: sharpening beside the direct
-// window sum it must equal, and composing, mixing and compensating a set beside memcpy of the
-// same bytes.
+// window sum it must equal, a quarter turn beside a plain loop, and composing,
+// mixing and compensating a set beside memcpy of the same bytes.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +9,7 @@
 
 #include "processing/colour_mixing.h"
 #include "processing/exposure.h"
+#include "processing/rotation.h"
 #include "processing/sharpen.h"
 #include "satfiles/spectral_set.h"
 
@@ -108,6 +109,34 @@ void BM_ComposeMixCompensate(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(mixed.size()));
 }
 BENCHMARK(BM_ComposeMixCompensate)->Unit(benchmark::kMillisecond);
+
+// A quarter turn of the whole canvas, as turning a colour set does.
+void BM_RotateCanvas(benchmark::State& state) {
+  const Bytes source = ComposedPixels();
+  Bytes target(source.size());
+  for (auto _ : state) {
+    RotatePixels(source, target, kCanvas.side, kCanvas.side, {3, 0, 3}, Turn::Clockwise);
+    benchmark::DoNotOptimize(target.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
+}
+BENCHMARK(BM_RotateCanvas)->Unit(benchmark::kMillisecond);
+
+// The same turn as a plain loop: each pixel copied by its own address.
+void BM_RotateCanvasByColumns(benchmark::State& state) {
+  const Bytes source = ComposedPixels();
+  Bytes target(source.size());
+  const size_t side = kCanvas.side;
+  for (auto _ : state) {
+    uint8_t* out = target.data();
+    for (size_t step = 0; step < side; ++step)
+      for (size_t row = 0; row < side; ++row, out += 3)
+        std::memcpy(out, source.data() + (row * side + side - 1 - step) * 3, 3);
+    benchmark::DoNotOptimize(target.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
+}
+BENCHMARK(BM_RotateCanvasByColumns)->Unit(benchmark::kMillisecond);
 
 // memcpy of the composed block, once.
 void BM_MemcpyCanvas(benchmark::State& state) {

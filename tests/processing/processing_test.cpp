@@ -61,6 +61,28 @@ TEST(RotatePixels, TurnsAQuarterEitherWay) {
     EXPECT_EQ(scratch[3 * p + 2], colour[3 * p + 2]);
   }
   EXPECT_EQ(scratch[0], colour[3 * 5]);  // the bottom-right pixel's green band moved first
+
+  // Pictures of several tiles and a part one, against each pixel's place taken one by one.
+  const struct { uint32_t width, height; PixelBytes bytes; Turn turn; } cases[] = {
+      {70, 33, {}, Turn::Clockwise},
+      {33, 70, {}, Turn::Anticlockwise},
+      {45, 64, {3, 1, 2}, Turn::Clockwise},
+      {64, 45, {3, 0, 3}, Turn::Anticlockwise},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint8_t> from(size_t{c.width} * c.height * c.bytes.size), fast(from.size());
+    for (auto& b : from) b = static_cast<uint8_t>(random());
+    RotatePixels(from, fast, c.width, c.height, c.bytes, c.turn);
+    std::vector<uint8_t> plain(from.size());
+    for (uint32_t step = 0, at = 0; step < c.width; ++step)
+      for (uint32_t row = 0; row < c.height; ++row, ++at) {
+        const uint32_t x = c.turn == Turn::Clockwise ? c.width - 1 - step : step;
+        const uint32_t y = c.turn == Turn::Clockwise ? row : c.height - 1 - row;
+        for (uint32_t b = c.bytes.first; b < c.bytes.first + c.bytes.count; ++b)
+          plain[at * c.bytes.size + b] = from[(y * c.width + x) * c.bytes.size + b];
+      }
+    EXPECT_EQ(fast, plain) << c.width << " x " << c.height;
+  }
 }
 
 TEST(Exposure, TableWindowsAndColourCompensation) {
