@@ -84,6 +84,10 @@ std::string PlaneName(std::string upper, char plane) {
 int64_t CaptureTimeOf(const fs::path& file, const std::string& upperName) {
   const std::optional<Bytes> prefix = ReadFilePrefix(file, kCameraHeaderLength);
   if (!prefix || prefix->size() < kCameraHeaderLength) return 0;
+  // Only a camera header holds a time; other files begin with pixels. Whether there is one is
+  // decided as opening the file decides it: by its name, or by the picture size it gives.
+  if (IdentifyByName(upperName).headerLength != kCameraHeaderLength && !ProbeHeaderSize(*prefix))
+    return 0;
   std::array<uint8_t, kCameraHeaderLength> header{};
   std::copy_n(prefix->begin(), kCameraHeaderLength, header.begin());
   return HeaderCaptureTime(header, upperName);
