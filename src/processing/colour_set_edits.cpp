@@ -78,7 +78,7 @@ Block RotateColourPlanes(Session& session, const Block& block, Turn turn) {
   s.imageHeaderCopy.biWidth = height;
   s.imageHeaderCopy.biHeight = width;
   StoreInfoHeader(s.imageHeaderCopy, work);
-  *block = work;
+  block->swap(work);  // the work copy goes, so its bytes need not be copied back
   s.rotationWorkCopy.reset();
   return block;
 }
