@@ -1,13 +1,12 @@
 #include "geo/geotiff.h"
 
-#include <tiffio.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
-#include <system_error>
+#include <type_traits>
+#include <vector>
 
 #include "bitmap/convert.h"
 #include "bitmap/dib.h"
@@ -17,98 +16,83 @@
 namespace kestrel {
 namespace {
 
+// The file is a little-endian classic TIFF with one image, written here rather than through
+// libtiff: a dozen tags and deflated strips are all it needs, and libtiff with the codecs it
+// loads would add milliseconds to the start of every kestrel-cli run (a file manager starts
+// one for each thumbnail).
+
 // Classic TIFF addresses its bytes with 32-bit offsets.
 constexpr uint64_t kClassicTiffLimit = UINT32_MAX;
+// Rows are deflated in strips of about this many bytes, as TIFF readers expect.
+constexpr size_t kStripBytes = 64 << 10;
 
-// The TIFF as libtiff writes it, kept in memory so that the file itself is written in one go.
-struct MemoryFile {
-  Bytes bytes;
-  uint64_t position = 0;
+enum TiffType : uint16_t { kAscii = 2, kShort = 3, kLong = 4, kDouble = 12 };
+
+// One tag of the image file directory: its values as they lie in the file.
+struct TiffTag {
+  uint16_t tag;
+  TiffType type;
+  uint32_t count;
+  Bytes values;
 };
 
-MemoryFile& FileOf(thandle_t handle) { return *static_cast<MemoryFile*>(handle); }
-
-tmsize_t ReadMemory(thandle_t handle, void* buffer, tmsize_t size) {
-  MemoryFile& file = FileOf(handle);
-  if (size < 0 || file.position >= file.bytes.size()) return 0;
-  const auto count = std::min(static_cast<uint64_t>(size), file.bytes.size() - file.position);
-  std::memcpy(buffer, file.bytes.data() + file.position, count);
-  file.position += count;
-  return static_cast<tmsize_t>(count);
+// Numbers go into the file little-endian, whatever the machine.
+template <typename T>
+void Put(Bytes& out, T value) {
+  using Bits = std::conditional_t<sizeof(T) == 8, uint64_t,
+                                  std::conditional_t<sizeof(T) == 4, uint32_t, uint16_t>>;
+  const auto bits = std::bit_cast<Bits>(value);
+  for (size_t i = 0; i < sizeof bits; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
 }
 
-tmsize_t WriteMemory(thandle_t handle, void* buffer, tmsize_t size) {
-  MemoryFile& file = FileOf(handle);
-  if (size < 0 || file.position + static_cast<uint64_t>(size) > kClassicTiffLimit) return -1;
-  const uint64_t end = file.position + static_cast<uint64_t>(size);
-  if (end > file.bytes.size()) file.bytes.resize(end);
-  std::memcpy(file.bytes.data() + file.position, buffer, static_cast<size_t>(size));
-  file.position = end;
-  return size;
+template <typename T, typename Values>
+TiffTag Tag(uint16_t tag, TiffType type, const Values& values) {
+  TiffTag made{tag, type, static_cast<uint32_t>(std::size(values)), {}};
+  for (const T value : values) Put<T>(made.values, value);
+  return made;
 }
 
-toff_t SeekMemory(thandle_t handle, toff_t offset, int whence) {
-  MemoryFile& file = FileOf(handle);
-  const uint64_t base = whence == SEEK_CUR   ? file.position
-                        : whence == SEEK_END ? file.bytes.size()
-                                             : 0;
-  // libtiff passes a negative offset as its two's complement.
-  const uint64_t target = base + offset;
-  if (target > kClassicTiffLimit) return static_cast<toff_t>(-1);
-  file.position = target;
-  return target;
+template <typename T>
+TiffTag Tag(uint16_t tag, TiffType type, std::initializer_list<T> values) {
+  return Tag<T, std::initializer_list<T>>(tag, type, values);
 }
-
-int CloseMemory(thandle_t) { return 0; }
-toff_t SizeOfMemory(thandle_t handle) { return FileOf(handle).bytes.size(); }
-int MapNothing(thandle_t, void**, toff_t*) { return 0; }
-void UnmapNothing(thandle_t, void*, toff_t) {}
-
-// Keeps libtiff's first complaint for the caller instead of printing it.
-int KeepFirstError(TIFF*, void* userData, const char*, const char* format, va_list arguments) {
-  auto& message = *static_cast<std::string*>(userData);
-  if (message.empty()) {
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, arguments);
-    message = text;
-  }
-  return 1;
-}
-
-int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
-
-struct TiffOptions {
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  ~TiffOptions() { TIFFOpenOptionsFree(options); }
-};
-
-struct TiffWriter {
-  TIFF* tiff = nullptr;
-  ~TiffWriter() {
-    if (tiff) TIFFClose(tiff);
-  }
-};
-
-// The two GeoTIFF tags the file needs, taught to libtiff here rather than through libgeotiff,
-// whose projection library and its network stack would add tens of milliseconds to the start of
-// every kestrel-cli run (a file manager starts one per thumbnail).
-constexpr ttag_t kModelTransformationTag = 34264;
-constexpr ttag_t kGeoKeyDirectoryTag = 34735;
-const TIFFFieldInfo kGeoTiffFields[] = {
-    {kModelTransformationTag, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
-     const_cast<char*>("ModelTransformationTag")},
-    {kGeoKeyDirectoryTag, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_SHORT, FIELD_CUSTOM, 1, 1,
-     const_cast<char*>("GeoKeyDirectoryTag")},
-};
 
 // The key directory of a picture in longitude and latitude on WGS 84: version 1.1.0, then each
 // key as (id, where its value lies (0: here), count, value), in the order of their ids.
-constexpr uint16_t kGeoKeys[] = {
+constexpr std::initializer_list<uint16_t> kGeoKeys = {
     1, 1, 0, 3,        //
     1024, 0, 1, 2,     // model type: geographic
     1025, 0, 1, 1,     // raster type: a pixel is an area
     2048, 0, 1, 4326,  // geographic coordinate system: WGS 84
 };
+
+// Appends the directory of `tags` (in rising tag order) and the values too long to lie in it,
+// and points the header at it.
+void AppendDirectory(Bytes& file, const std::vector<TiffTag>& tags) {
+  if (file.size() % 2) file.push_back(0);  // everything starts on a word boundary
+  const auto directory = static_cast<uint32_t>(file.size());
+  Bytes place;
+  Put(place, directory);
+  std::copy(place.begin(), place.end(), file.begin() + 4);
+  const uint32_t valuesAt = directory + 2 + 12 * static_cast<uint32_t>(tags.size()) + 4;
+  Put(file, static_cast<uint16_t>(tags.size()));
+  Bytes outOfLine;
+  for (const TiffTag& tag : tags) {
+    Put(file, tag.tag);
+    Put(file, static_cast<uint16_t>(tag.type));
+    Put(file, tag.count);
+    if (tag.values.size() <= 4) {  // values that fit lie in the entry, left-justified
+      file.insert(file.end(), tag.values.begin(), tag.values.end());
+      file.resize(file.size() + 4 - tag.values.size(), 0);
+      continue;
+    }
+    Put(file, valuesAt + static_cast<uint32_t>(outOfLine.size()));
+    outOfLine.insert(outOfLine.end(), tag.values.begin(), tag.values.end());
+    if (outOfLine.size() % 2) outOfLine.push_back(0);
+  }
+  Put(file, uint32_t{0});  // no next directory
+  file.insert(file.end(), outOfLine.begin(), outOfLine.end());
+}
 
 // What the TIFF's samples are made of: grey levels, or RGB triples from the colour table or
 // from 24-bit pixels.
@@ -154,61 +138,78 @@ std::optional<Bytes> EncodeGeoTiff(const Bytes& plain, const Footprint& footprin
     return std::nullopt;
   }
 
-  MemoryFile file;
-  TiffOptions options;
-  TIFFOpenOptionsSetErrorHandlerExtR(options.options, KeepFirstError, &error);
-  TIFFOpenOptionsSetWarningHandlerExtR(options.options, IgnoreWarning, nullptr);
-  TiffWriter writer;
-  writer.tiff =
-      TIFFClientOpenExt("GeoTIFF", "wm", &file, ReadMemory, WriteMemory, SeekMemory, CloseMemory,
-                        SizeOfMemory, MapNothing, UnmapNothing, options.options);
-  if (!writer.tiff) return std::nullopt;
-  TIFF* tiff = writer.tiff;
-  if (TIFFMergeFieldInfo(tiff, kGeoTiffFields, std::size(kGeoTiffFields)) != 0) return std::nullopt;
+  const size_t rowBytes = size_t{width} * samplesPerPixel;
+  const auto rowsPerStrip =
+      static_cast<uint32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, height));
+  Bytes file{'I', 'I', 42, 0, 0, 0, 0, 0};  // the directory's place is filled in at the end
+  std::vector<uint32_t> stripOffsets, stripSizes;
+  Bytes strip, packed;
+  for (uint32_t firstRow = 0; firstRow < height; firstRow += rowsPerStrip) {
+    const uint32_t rows = std::min(rowsPerStrip, height - firstRow);
+    strip.resize(size_t{rows} * rowBytes);
+    for (uint32_t i = 0; i < rows; ++i) {
+      const uint32_t y = firstRow + i;
+      const uint8_t* source = pixels + size_t{height - 1 - y} * stride;  // DIB rows are bottom-up
+      uint8_t* row = strip.data() + size_t{i} * rowBytes;
+      for (uint32_t x = 0; x < width; ++x) {
+        uint8_t* sample = row + size_t{x} * samplesPerPixel;
+        if (samples == Samples::Rgb) {
+          sample[0] = source[3 * x + 2];
+          sample[1] = source[3 * x + 1];
+          sample[2] = source[3 * x + 0];
+          continue;
+        }
+        // An index past the colour table shows black.
+        const PaletteEntry colour = source[x] < palette.size() ? palette[source[x]] : PaletteEntry{};
+        sample[0] = colour.red;
+        if (samples == Samples::PaletteRgb) {
+          sample[1] = colour.green;
+          sample[2] = colour.blue;
+        }
+      }
+      // The horizontal predictor: each sample less the one of the pixel before it.
+      for (size_t k = rowBytes; k-- > samplesPerPixel;)
+        row[k] = static_cast<uint8_t>(row[k] - row[k - samplesPerPixel]);
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(strip.size()));
+    packed.resize(packedSize);
+    if (compress2(packed.data(), &packedSize, strip.data(), static_cast<uLong>(strip.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK) {
+      error = "the picture could not be compressed";
+      return std::nullopt;
+    }
+    if (file.size() + packedSize + kStripBytes > kClassicTiffLimit) {
+      error = "the picture is too large";
+      return std::nullopt;
+    }
+    stripOffsets.push_back(static_cast<uint32_t>(file.size()));
+    stripSizes.push_back(static_cast<uint32_t>(packedSize));
+    file.insert(file.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packedSize));
+  }
+
   const std::string description(kFootprintCaveat);
+  TiffTag descriptionTag{270, kAscii, static_cast<uint32_t>(description.size() + 1),
+                         Bytes(description.begin(), description.end())};
+  descriptionTag.values.push_back(0);
   const std::array<double, 16> transformation =
       ModelTransformation(FitPictureToGround(footprint, width, height));
-  bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width) &&
-            TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height) &&
-            TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8) &&
-            TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samplesPerPixel) &&
-            TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
-                         samples == Samples::Grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB) &&
-            TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-            TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
-            TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
-            TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0)) &&
-            TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, description.c_str()) &&
-            TIFFSetField(tiff, kModelTransformationTag, 16, transformation.data()) &&
-            TIFFSetField(tiff, kGeoKeyDirectoryTag, static_cast<int>(std::size(kGeoKeys)), kGeoKeys);
-
-  Bytes row(size_t{width} * samplesPerPixel);
-  for (uint32_t y = 0; ok && y < height; ++y) {
-    const uint8_t* source = pixels + size_t{height - 1 - y} * stride;  // DIB rows are bottom-up
-    for (uint32_t x = 0; x < width; ++x) {
-      uint8_t* sample = row.data() + size_t{x} * samplesPerPixel;
-      if (samples == Samples::Rgb) {
-        sample[0] = source[3 * x + 2];
-        sample[1] = source[3 * x + 1];
-        sample[2] = source[3 * x + 0];
-        continue;
-      }
-      // An index past the colour table shows black.
-      const PaletteEntry colour = source[x] < palette.size() ? palette[source[x]] : PaletteEntry{};
-      sample[0] = colour.red;
-      if (samples == Samples::PaletteRgb) {
-        sample[1] = colour.green;
-        sample[2] = colour.blue;
-      }
-    }
-    ok = TIFFWriteScanline(tiff, row.data(), y, 0) == 1;
-  }
-  ok = ok && TIFFFlush(tiff) == 1;
-  if (!ok) {
-    if (error.empty()) error = "the TIFF library could not write the picture";
-    return std::nullopt;
-  }
-  return std::move(file.bytes);
+  const uint16_t grey = samples == Samples::Grey;
+  AppendDirectory(
+      file, {Tag<uint32_t>(256, kLong, {width}),
+             Tag<uint32_t>(257, kLong, {height}),
+             Tag<uint16_t>(258, kShort, std::vector<uint16_t>(samplesPerPixel, 8)),  // bits per sample
+             Tag<uint16_t>(259, kShort, {8}),                              // deflate
+             Tag<uint16_t>(262, kShort, {static_cast<uint16_t>(grey ? 1 : 2)}),  // grey or RGB
+             descriptionTag,
+             Tag<uint32_t>(273, kLong, stripOffsets),
+             Tag<uint16_t>(277, kShort, {samplesPerPixel}),
+             Tag<uint32_t>(278, kLong, {rowsPerStrip}),
+             Tag<uint32_t>(279, kLong, stripSizes),
+             Tag<uint16_t>(284, kShort, {1}),  // samples of a pixel together
+             Tag<uint16_t>(317, kShort, {2}),  // horizontal predictor
+             Tag<double>(34264, kDouble, transformation),
+             Tag<uint16_t>(34735, kShort, kGeoKeys)});
+  return file;
 }
 
 }  // namespace

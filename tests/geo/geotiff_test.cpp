@@ -105,6 +105,36 @@ TEST(GeoTiff, GdalReadsTheDatumBandsCornersAndPixels) {
   }
 }
 
+TEST(GeoTiff, GdalReadsEveryPixelOfManyStrips) {
+  if (std::system("command -v gdal_translate >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "gdal_translate (gdal-bin) is not installed";
+  // Wide enough for several deflated strips, with neighbours that differ in every way.
+  const int width = 301, height = 250;
+  const auto value = [](int x, int y) { return (uint32_t(x) * 2654435761u) ^ (uint32_t(y) * 40503u); };
+  std::vector<Colour> greys(256);
+  for (size_t i = 0; i < 256; ++i) greys[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+  const struct { Bytes dib; int bands; } cases[] = {
+      {MakeDib(width, height, 24, {}, [&](int x, int y) { return value(x, y) & 0xFFFFFF; }), 3},
+      {MakeDib(width, height, 8, greys, [&](int x, int y) { return value(x, y) & 0xFF; }), 1},
+  };
+  for (const auto& c : cases) {
+    const ScratchDir dir;
+    ASSERT_EQ(WriteGeoTiff(c.dib, kLevel, dir / "PICTURE.TIF"), std::nullopt);
+    const std::string command = "gdal_translate -q -of ENVI -co INTERLEAVE=BSQ " + (dir / "PICTURE.TIF").string() + " " +
+                                (dir / "PIXELS").string();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    // Band after band, each row from the top; red first.
+    const Bytes pixels = ReadBytes(dir / "PIXELS");
+    ASSERT_EQ(pixels.size(), size_t(c.bands * width * height));
+    size_t wrong = 0;
+    for (int band = 0, at = 0; band < c.bands; ++band)
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x, ++at)
+          wrong += pixels[size_t(at)] != uint8_t(value(x, y) >> (8 * (c.bands - 1 - band)));
+    EXPECT_EQ(wrong, 0u) << c.bands << " bands";
+  }
+}
+
 TEST(GeoTiff, AFailedWriteSaysWhyAndLeavesEveryFileAsItWas) {
   const Bytes picture = MakeDib(6, 4, 8, {{1, 1, 1}}, [](int, int) { return 0u; }, 1);
   const Bytes cut(picture.begin(), picture.begin() + 50);
