@@ -81,10 +81,16 @@ BENCHMARK(BM_ExposureRepaint)->Unit(benchmark::kMicrosecond);
 // The argument is the zoom in percent: smoothed below 100%, blocks above.
 void BM_ZoomedRepaint(benchmark::State& state) {
   gui::MainWindow window(CameraFile().parent_path());
+  PaintCounter counter;
+  window.view().viewport()->installEventFilter(&counter);
   window.show();
   window.OpenFile(CameraFile());
+  while (counter.paints == 0) QCoreApplication::processEvents();  // on screen from here
   SetZoom(window.session(), static_cast<int>(state.range(0)));
+  QCoreApplication::processEvents();
+  const int before = counter.paints;
   for (auto _ : state) window.view().viewport()->repaint();
+  if (counter.paints - before < static_cast<int>(state.iterations())) state.SkipWithError("not every repaint was painted");
   const QSize area = window.view().viewport()->size();
   state.counters["pixels"] = static_cast<double>(area.width() * area.height());
 }
