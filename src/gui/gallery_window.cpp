@@ -152,8 +152,12 @@ GalleryWindow::GalleryWindow(Session& session, QWidget* owner)
   view_->setUniformItemSizes(true);
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setIconSize(QSize(kThumbnailEdge, kThumbnailEdge));
-  const int lines = 3 * view_->fontMetrics().lineSpacing();
-  const QSize item(kThumbnailEdge + 48, static_cast<int>(kThumbnailEdge) + lines + 8);
+  // Three lines under the picture: the name, satellite and kind, the time; wide enough that
+  // the longest satellite and kind stays on its line.
+  const QFontMetrics metrics = view_->fontMetrics();
+  const int width = std::max(static_cast<int>(kThumbnailEdge) + 48,
+                             metrics.horizontalAdvance(QStringLiteral("KITSAT-2 decompressed image")) + 12);
+  const QSize item(width, static_cast<int>(kThumbnailEdge) + 3 * metrics.lineSpacing() + 8);
   model_->SetItemSize(item);
   view_->setGridSize(item + QSize(8, 8));
   layout->addWidget(view_, 1);
