@@ -36,6 +36,15 @@ bool IsPairThumbnail(const Session& session, const std::string& name) {
   return false;
 }
 
+// A download cut off within its header: opening it shows black under a corruption warning,
+// but a small picture of it should say that the file is broken. (An empty file has its own
+// message from the open flow.)
+bool EndsWithinHeader(const std::filesystem::path& file, const std::string& name) {
+  if (MeaningOfName(name).kind == FileKind::Bitmap) return false;
+  const std::optional<uint64_t> size = RegularFileSize(file);
+  return size && *size > 0 && *size <= IdentifyByName(name).headerLength;
+}
+
 }  // namespace
 
 std::optional<ActPreset> ActPresetForName(std::string_view n) {
@@ -62,7 +71,7 @@ std::optional<Bytes> ThumbnailOfFile(Session& session, const std::filesystem::pa
     // The pair's whole picture, decoded as Decompress does but without a transit file.
     if (DecompressSingleImage(session, {.showInformation = false, .inMemory = true}))
       picture = s.current.currentDib;
-  } else {
+  } else if (!EndsWithinHeader(file, name)) {
     switch (OpenFromOutside(session, file, true)) {
       case OpenResult::Failed:
         return std::nullopt;

@@ -505,13 +505,17 @@ TEST(CliThumbnail, WritesAGreyPngOfTheLongestEdgeAskedOrNothingForABrokenFile) {
   std::fill_n(camera.begin(), 256, 0);
   WriteBytes(dir / "U5DW0001", camera);
   WriteBytes(dir / "U5DW0002", {});  // nothing came down
+  WriteBytes(dir / "U5DW0003", Bytes(100, 0));  // cut off within its header
   const auto made = Cli(dir, {"thumbnail", "U5DW0001", "small.png", "--size", "64"});
   ASSERT_EQ(made.exitCode, 0) << made.err;
   const auto seen = RunProgram("/usr/bin/identify", {"-format", "%w %h %[channels]", (dir / "small.png").string()});
   EXPECT_EQ(seen.out, "64 61 gray");
-  const auto broken = Cli(dir, {"thumbnail", "U5DW0002", "broken.png"});
-  EXPECT_EQ(broken.exitCode, 1);
-  EXPECT_FALSE(fs::exists(dir / "broken.png"));
+  for (const char* name : {"U5DW0002", "U5DW0003"}) {
+    const auto broken = Cli(dir, {"thumbnail", name, "broken.png"});
+    EXPECT_EQ(broken.exitCode, 1) << name;
+    EXPECT_NE(broken.err.find(name), std::string::npos) << broken.err;
+    EXPECT_FALSE(fs::exists(dir / "broken.png"));
+  }
 
   const auto batch = Cli(dir, {"thumbnail", "U5DW0001", "U5DW0002", "--outdir", "thumbs", "--size", "32"});
   EXPECT_EQ(batch.exitCode, 1);
