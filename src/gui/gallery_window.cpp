@@ -298,8 +298,9 @@ void GalleryWindow::OpenRow(const QModelIndex& index) {
 void GalleryWindow::UpdateStatus() {
   const size_t all = model_->entries().size();
   const int shown = model_->rowCount();
-  QString text = static_cast<size_t>(shown) == all ? QStringLiteral("%1 files").arg(all)
-                                                   : QStringLiteral("%1 of %2 files").arg(shown).arg(all);
+  const QString files = all == 1 ? QStringLiteral("file") : QStringLiteral("files");
+  QString text = static_cast<size_t>(shown) == all ? QStringLiteral("%1 %2").arg(all).arg(files)
+                                                   : QStringLiteral("%1 of %2 %3").arg(shown).arg(all).arg(files);
   if (all == 0) text = QStringLiteral("No camera files in %1").arg(PathText(shownFolder_));
   count_->setText(text);
   progress_->setRange(0, static_cast<int>(all));
