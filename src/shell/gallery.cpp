@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <set>
 #include <system_error>
